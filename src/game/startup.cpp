@@ -1,0 +1,33 @@
+// game/startup — the start-up content load.
+//
+// Registers the content types that only the game knows of and opens every archive of the
+// install folder. Level lists ("LED") are added before the archives are opened, particle
+// effects ("PFX") after; both keep their entries, whose consumers own the bytes. A refused
+// archive has already raised its report (which sets APP_Quit), so start-up simply stops. Then
+// the bulk load walks the main archive type by type: textures first, then materials, then
+// meshes (whose parts name their materials). Depends on data/lmo, app/err and the render
+// modules that own the loaders.
+#include "game/startup.h"
+
+#include "app/err.h"
+#include "data/lmo.h"
+#include "render/material.h"
+#include "render/mesh.h"
+#include "render/texture.h"
+
+bool GAM_StartupContentLoad()
+{
+    ERR_LogSupport();
+    LMO_AddType("LED", nullptr, 1);
+    if (!LMO_OpenAll()) return false;
+    LMO_AddType("PFX", nullptr, 1);
+
+    TEX_RegisterLoader();
+    MTL_RegisterLoaders();
+    MESH_RegisterLoader();
+    LmoHooks hooks;
+    hooks.createTexture = TEX_HookCreate;
+    hooks.tempTexture = TEX_HookTemporary;
+    LMO_SetHooks(hooks);
+    return LMO_LoadAll();
+}
