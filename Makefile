@@ -18,8 +18,13 @@ build: $(BUILD)/build.ninja
 run: deps build
 	@scripts/play $(BUILD)
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+# The GL and end-to-end tests need an X server: without a display, run everything under Xvfb.
+test: deps build
+	@if [ -z "$${DISPLAY:-}" ]; then \
+	  cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS); \
+	else \
+	  cd $(BUILD) && ctest --output-on-failure -j $(JOBS); \
+	fi
 
 clean:
 	rm -rf $(BUILD)

@@ -9,9 +9,10 @@
 
 #include "core/log.h"
 #include "core/math.h"
+#include "core/settings.h"
+#include "platform/gfx/gfx.h"
 #include "platform/os/os.h"
-
-int MTH_Rand();
+#include "render/device.h"
 
 float TIM_Scale = 1.0f;
 float TIM_RealDelta = 0.0f;
@@ -119,4 +120,13 @@ void TIM_Reset()
 void TIM_Resmooth()
 {
     g_warmUp = 10;
+}
+
+void CAM_Setup()
+{
+    float aspect = (float)CFG_Width / (float)CFG_Height;
+    DEV_SetTransform(gfx::TS_PROJECTION, MTH_PerspectiveFovLH(CAM_Fov, aspect, CAM_Near, CAM_Far));
+    Vec3 at = {CAM_Eye.x + CAM_Dir.x, CAM_Eye.y + CAM_Dir.y, CAM_Eye.z + CAM_Dir.z};
+    DEV_SetTransform(gfx::TS_VIEW, MTH_LookAtLH(CAM_Eye, at, CAM_Up));
+    DEV_SetTransform(gfx::TS_WORLD, MTH_Identity);
 }

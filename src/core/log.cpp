@@ -18,6 +18,7 @@
 #include "app/app.h"
 #include "app/clock.h"
 #include "app/err.h"
+#include "core/input.h"
 #include "core/mem.h"
 #include "core/settings.h"
 #include "platform/os/os.h"
@@ -223,6 +224,14 @@ bool LOG_CopyToClipboard()
     LOG_Continue();
     LOG_Write("%s", failure);
     return false;
+}
+
+void LOG_CheckShortcut()
+{
+    if (KEY_Modifiers != 3 || KEY_Last != 0x74) return;
+    APP_Quit = 1;
+    LOG_Close(true);
+    LOG_CopyToClipboard();
 }
 
 void LOG_ResetForTests()

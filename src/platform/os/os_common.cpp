@@ -426,6 +426,12 @@ void OS_SetFixedStepMs(unsigned ms)
 
 int OS_MessageBox(const char* text, const char* caption, unsigned flags)
 {
+    // A scripted run has nobody at the keyboard: a box would wait for ever, so its text goes
+    // to standard error and the default answer is taken, as on a machine without a display.
+    if (OS_ScriptRunning() && OS_CurrentBackend() == BACKEND_SDL) {
+        fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+        return OS_DefaultBoxAnswer(flags);
+    }
     return B().messageBox(text ? text : "", caption ? caption : "", flags);
 }
 
