@@ -29,5 +29,7 @@ bool GAM_StartupContentLoad()
     hooks.createTexture = TEX_HookCreate;
     hooks.tempTexture = TEX_HookTemporary;
     LMO_SetHooks(hooks);
-    return LMO_LoadAll();
+    if (!LMO_LoadAll()) return false;
+    MTL_LogAll();
+    return true;
 }
