@@ -38,7 +38,6 @@ const char* const APP_Version = "1.12.0";
 namespace {
 
 const char* g_argv0 = "";
-bool g_acceleratorsLoaded = false;
 
 const char* CardName()
 {
@@ -187,7 +186,7 @@ void APP_PumpMessages()
     for (;;) {
         bool got = APP_Active ? os::OS_PeekMessage(&m) : os::OS_GetMessage(&m);
         if (!got) break;
-        if (g_acceleratorsLoaded && os::OS_TranslateAccelerator(m)) continue;
+        if (os::OS_TranslateAccelerator(m)) continue;   // only once the table is loaded
         os::OS_DispatchMessage(m);
     }
 }
@@ -265,7 +264,6 @@ int APP_Start(int argc, char** argv)
         return 0;
     }
     os::OS_LoadAccelerators();
-    g_acceleratorsLoaded = true;
     int result = APP_MainLoop();
     APP_Shutdown();
     return result;
