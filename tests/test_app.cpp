@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "app/app.h"
 #include "app/clock.h"
@@ -17,26 +15,21 @@
 #include "render/material.h"
 #include "render/mesh.h"
 #include "render/texture.h"
+#include "test_support.h"
 
 namespace {
 
 gfx::Device* MakeRecording(int, int, bool) { return gfx::GFX_CreateRecordingDevice(); }
 
-class AppTest : public testing::Test {
+class AppTest : public LoggedTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
+        OpenLogIn("apptest");
         os::FAKE_SetDesktopSize(1920, 1080);
-        LOG_ResetForTests();
         ERR_ResetForTests();
         DEV_ResetForTests();
         INP_Init();
-        dir_ = std::string(getenv("HOME")) + "/apptest";
-        os::OS_MakeDir(dir_);
-        savedDir_ = APP_DataDir;
-        APP_DataDir = dir_;
-        LOG_Open();
         APP_Quit = 0;
         CFG_Width = 800;
         CFG_Height = 600;
@@ -53,9 +46,8 @@ protected:
         MTL_ResetForTests();
         MESH_ResetForTests();
         TEX_ResetForTests();
-        LOG_ResetForTests();
         ERR_ResetForTests();
-        APP_DataDir = savedDir_;
+        LoggedTest::TearDown();
         APP_Quit = 0;
         APP_Active = APP_DeviceReady = APP_Focused = 0;
         CFG_Windowed = 1;
@@ -68,7 +60,6 @@ protected:
         m.lParam = l;
         return m;
     }
-    std::string dir_, savedDir_;
 };
 
 TEST_F(AppTest, WindowProcedureMessages)
@@ -119,10 +110,7 @@ TEST_F(AppTest, MaximiseSwitchesToFullScreenAndSavesSettings)
     EXPECT_EQ(APP_WindowProc(os::MSG_SYSCOMMAND, os::SC_MAXIMIZE, 0), 1);
     EXPECT_FALSE(CFG_Windowed);
     EXPECT_TRUE(os::OS_IsFullScreen());
-    std::ifstream f(dir_ + "/Settings.txt");
-    std::stringstream ss;
-    ss << f.rdbuf();
-    EXPECT_EQ(ss.str(), "#WINDOWED(0)\n#WIDTH(800)\n#HEIGHT(600)\n");
+    EXPECT_EQ(TEST_ReadText(dir_ + "/Settings.txt"), "#WINDOWED(0)\n#WIDTH(800)\n#HEIGHT(600)\n");
 
     std::remove((dir_ + "/Settings.txt").c_str());
     EXPECT_EQ(APP_WindowProc(os::MSG_SYSCOMMAND, os::SC_MAXIMIZE, 0), 1);   // already full screen

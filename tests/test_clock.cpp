@@ -3,37 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "app/clock.h"
 #include "core/log.h"
 #include "core/math.h"
 #include "core/settings.h"
 #include "platform/os/os.h"
+#include "test_support.h"
 
 namespace {
 
-class ClockTest : public testing::Test {
+class ClockTest : public LoggedTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
+        OpenLogIn("clocktest");
         os::FAKE_SetCounterAvailable(true);
         ASSERT_TRUE(os::OS_CounterFrequency(&freq_));
-        LOG_ResetForTests();
-        saved_ = APP_DataDir;
-        APP_DataDir = getenv("HOME");
-        LOG_Open();
         counter_ = 5000 * freq_;   // far from 0, like a real counter
         os::FAKE_SetCounter(counter_);
         TIM_Reset();
     }
     void TearDown() override
     {
-        LOG_ResetForTests();
-        APP_DataDir = saved_;
         TIM_Scale = 1.0f;
+        LoggedTest::TearDown();
     }
     bool Step(double ms)
     {
@@ -41,16 +35,7 @@ protected:
         os::FAKE_SetCounter(counter_);
         return TIM_Update();
     }
-    std::string CloseAndRead()
-    {
-        LOG_Close(false);
-        std::ifstream f(APP_DataDir + "/Log.txt");
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
     uint64_t freq_ = 0, counter_ = 0;
-    std::string saved_;
 };
 
 TEST_F(ClockTest, FirstFrameAfterResetIsClampedAndLogged)
@@ -58,7 +43,7 @@ TEST_F(ClockTest, FirstFrameAfterResetIsClampedAndLogged)
     ASSERT_TRUE(Step(0.0));   // measured against a previous reading of 0
     EXPECT_FLOAT_EQ(TIM_RealDelta, 0.1f);
     EXPECT_FLOAT_EQ(TIM_GameDelta, 0.1f);
-    EXPECT_NE(CloseAndRead().find(" : DeltaTime = "), std::string::npos);
+    EXPECT_NE(CloseAndReadLog().find(" : DeltaTime = "), std::string::npos);
 }
 
 TEST_F(ClockTest, TenMillisecondGateAndSmoothing)
@@ -104,7 +89,7 @@ TEST_F(ClockTest, WholeSecondsFpsLinesAndScaleZero)
     EXPECT_EQ(TIM_GameTime, game);
     EXPECT_EQ(TIM_TotalSeconds, seconds);
     EXPECT_NEAR(TIM_RealTime - real, 2.0f, 0.01f);
-    std::string log = CloseAndRead();
+    std::string log = CloseAndReadLog();
     EXPECT_NE(log.find(" : FPS : 100.0\n"), std::string::npos);
     size_t first = log.find("FPS : ");
     EXPECT_EQ(log.find("FPS : ", first + 1), std::string::npos);   // once per 30 seconds

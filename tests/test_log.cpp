@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/app.h"
@@ -12,40 +10,25 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "platform/os/os.h"
+#include "test_support.h"
 
 namespace {
 
-class LogTest : public testing::Test {
+class LogTest : public LoggedTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
-        LOG_ResetForTests();
-        dir_ = std::string(getenv("HOME")) + "/logtest";
-        os::OS_MakeDir(dir_);
-        saved_ = APP_DataDir;
-        APP_DataDir = dir_;
+        OpenLogIn("logtest");
+        LOG_ResetForTests();   // each test opens the log itself
         TIM_RealTime = 0.0f;
     }
-    void TearDown() override
-    {
-        LOG_ResetForTests();
-        APP_DataDir = saved_;
-    }
-    std::string Read()
-    {
-        std::ifstream f(dir_ + "/Log.txt");
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
+    std::string Read() { return TEST_ReadText(dir_ + "/Log.txt"); }
     static int Count(const std::string& text, const std::string& what)
     {
         int n = 0;
         for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
         return n;
     }
-    std::string dir_, saved_;
 };
 
 TEST_F(LogTest, HeaderAndLineLayouts)

@@ -3,13 +3,12 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "core/log.h"
 #include "core/mem.h"
 #include "core/settings.h"
 #include "platform/os/os.h"
+#include "test_support.h"
 
 namespace {
 
@@ -44,31 +43,18 @@ TEST(MemScratch, BlocksAreEightByteAligned)
     }
 }
 
-class MemLogTest : public testing::Test {
+class MemLogTest : public LoggedTest {
 protected:
     void SetUp() override
     {
-        LOG_ResetForTests();
-        saved_ = APP_DataDir;
-        APP_DataDir = getenv("HOME");
-        LOG_Open();
+        OpenLogIn("memtest");
         CFG_LogMem = 1;
     }
     void TearDown() override
     {
         CFG_LogMem = 0;
-        LOG_ResetForTests();
-        APP_DataDir = saved_;
+        LoggedTest::TearDown();
     }
-    std::string CloseAndRead()
-    {
-        LOG_Close(false);
-        std::ifstream f(APP_DataDir + "/Log.txt");
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
-    std::string saved_;
 };
 
 TEST_F(MemLogTest, AllocationsAndFreesAreLoggedWithTags)
@@ -79,7 +65,7 @@ TEST_F(MemLogTest, AllocationsAndFreesAreLoggedWithTags)
     EXPECT_EQ(*(uint64_t*)q, 0u);
     MEM_Free(p, "LoadGame");
     MEM_Free(q, nullptr);
-    std::string log = CloseAndRead();
+    std::string log = CloseAndReadLog();
     std::string at = std::to_string((unsigned long long)(uintptr_t)p);
     EXPECT_NE(log.find("LoadGame allocated 40 bytes at " + at + "\n"), std::string::npos);
     EXPECT_NE(log.find("LoadGame freed " + at + "\n"), std::string::npos);
@@ -92,7 +78,7 @@ TEST_F(MemLogTest, NullFreeAndOversizedScratchAreFatalEntries)
     MEM_Free(nullptr, "Pages");
     MEM_F_Init();
     EXPECT_EQ(MEM_F_Alloc(1024), nullptr);
-    std::string log = CloseAndRead();
+    std::string log = CloseAndReadLog();
     EXPECT_NE(log.find("Pages : Cannot free NULL memory"), std::string::npos);
     EXPECT_NE(log.find("MEM_F_Alloc : Trying to allocate too much at once"), std::string::npos);
     EXPECT_EQ(log.find("freed"), std::string::npos);
