@@ -10,6 +10,16 @@
 #include "data/mesh_format.h"
 
 namespace {
+// Reads a float's bits: the image's values are arbitrary, and converting them would be undefined.
+uint32_t Bits(float f)
+{
+    uint32_t u;
+    memcpy(&u, &f, sizeof u);
+    return u;
+}
+} // namespace
+
+namespace {
 
 // Touches every byte a reader of the image may touch, through the views.
 uint32_t Walk(const uint8_t* img, size_t size)
@@ -34,7 +44,7 @@ uint32_t Walk(const uint8_t* img, size_t size)
         const MeshPickTriangle* tri = MESHF_PickTriangles(img, size);
         if (!pk || !pts || !tri) abort();
         for (uint32_t i = 0; i < pk->triangleCount; i++)
-            for (int k = 0; k < 3; k++) sum += (uint32_t)pts[tri[i].index[k]].x;
+            for (int k = 0; k < 3; k++) sum += Bits(pts[tri[i].index[k]].x);
     }
     if (h->collisionOfs) {
         const MeshCollisionHeader* c = MESHF_Collision(img, size);
@@ -42,7 +52,7 @@ uint32_t Walk(const uint8_t* img, size_t size)
         const MeshCollisionFace* f = MESHF_CollisionFaces(img, size);
         if (!c || !pts || !f) abort();
         for (uint32_t i = 0; i < c->faceCount; i++)
-            for (int k = 0; k < 3; k++) sum += (uint32_t)pts[f[i].index[k]].y;
+            for (int k = 0; k < 3; k++) sum += Bits(pts[f[i].index[k]].y);
     }
     if (h->boneOfs) {
         const MeshBone* bones = MESHF_Bones(img, size);
@@ -50,7 +60,7 @@ uint32_t Walk(const uint8_t* img, size_t size)
         const MeshPoint* bind = MESHF_BindPose(img, size);
         if (!bones || !skin || !bind) abort();
         for (uint32_t i = 0; i < h->vertexCount; i++)
-            for (int k = 0; k < 4 && skin[i].bone[k] >= 0; k++) sum += (uint32_t)bones[skin[i].bone[k]].position[0] + (uint32_t)bind[i].z;
+            for (int k = 0; k < 4 && skin[i].bone[k] >= 0; k++) sum += Bits(bones[skin[i].bone[k]].position[0]) + Bits(bind[i].z);
         if (h->skeletonOfs && !MESHF_Skeleton(img, size)) abort();
     }
     if (h->attachOfs) {
