@@ -24,6 +24,7 @@
 #include "render/material.h"
 #include "render/mesh.h"
 #include "render/texture.h"
+#include "scene/object.h"
 
 uint8_t APP_Active = 0;
 uint8_t APP_DeviceReady = 0;
@@ -83,6 +84,7 @@ void APP_InitSubsystems()
     DRW_InvalidateCache();
     MTL_Reset();
     MESH_Reset();
+    OBJ_InitLists();
     FX_Init();
     MTH_InitIdentity();
     TEX_Init();

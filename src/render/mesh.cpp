@@ -272,6 +272,27 @@ bool MESH_IsNamed(const char* name, int id)
     return name && InUse(id) && strcmp(g_slots[id].name, name) == 0;
 }
 
+namespace {
+MESH_ObjectSource g_objectSource = nullptr;
+} // namespace
+
+void MESH_SetObjectSource(MESH_ObjectSource source) { g_objectSource = source; }
+
+bool MESH_IsNamed(const char* name, const Object* obj)
+{
+    int model = 0;
+    return g_objectSource && g_objectSource(obj, &model, nullptr) && MESH_IsNamed(name, model);
+}
+
+// The object draw pass calls this for objects drawn as meshes.
+void MESH_DrawCurrent()
+{
+    int model = 0;
+    const Mat4* world = nullptr;
+    if (!g_objectSource || !g_objectSource(nullptr, &model, &world) || !InUse(model)) return;
+    MESH_Draw(model, world);
+}
+
 MESH_Slot* MESH_Get(int id) { return InUse(id) ? &g_slots[id] : nullptr; }
 
 const MeshHeader* MESH_Header(int id) { return InUse(id) ? Header(g_slots[id]) : nullptr; }

@@ -6,7 +6,8 @@
 // validated when it loads, and a bad image is refused, never drawn. Pick, collision and skinning
 // sections are reached through the MESHF_ views on MESH_Get(id)->data.
 // Depends on: data/mesh_format, render/material (MTL_FromTexture, MTL_Get, AddChunk),
-// render/device (DEV_Device), data/lmo (the "BFM" row), core/mem, core/log, app/err.
+// render/device (DEV_Device), data/lmo (the "BFM" row), core/mem, core/log, app/err. The scene
+// layer above tells it about objects through MESH_SetObjectSource (it never includes the scene).
 // Limits: 601 slots, ids 1–599; at most 65536 vertices and 10 textures per mesh; only copies are
 // ever freed.
 #pragma once
@@ -15,6 +16,13 @@
 #include "core/math.h"
 #include "data/mesh_format.h"
 #include "platform/gfx/gfx.h"
+
+struct Object;   // scene/object: known here only by name
+
+// Gives an object's (null: the current object's) model and, when world is not null, its world
+// matrix; false when there is no such object. The scene installs it when its lists are set up.
+using MESH_ObjectSource = bool (*)(const Object* obj, int* model, const Mat4** world);
+void MESH_SetObjectSource(MESH_ObjectSource source);
 
 constexpr int MESH_MaxSlots = 601;
 constexpr int MESH_MaxId = 599;
@@ -42,6 +50,8 @@ void MESH_ReleaseBuffers(int id);                  // drop one slot's device buf
 void MESH_ReleaseAllBuffers();                     // before a device reset
 void MESH_Draw(int id, const Mat4* world);         // queue every part (null world: identity)
 bool MESH_IsNamed(const char* name, int id);       // the mesh of that id has exactly that name
+bool MESH_IsNamed(const char* name, const Object* obj);   // the object's (null: the current object's) mesh
+void MESH_DrawCurrent();                           // MESH_Draw of OBJ_Current's mesh with its world matrix
 MESH_Slot* MESH_Get(int id);                       // null for 0, out of range and free slots
 const MeshHeader* MESH_Header(int id);             // the image header of a used slot, or null
 void MESH_SetDirty(int id);                        // vertices changed (skinning): refill on next draw
