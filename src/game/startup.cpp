@@ -1,8 +1,8 @@
 // game/startup — the start-up content load.
 //
 // Registers the content types that only the game knows of and opens every archive of the
-// install folder. Level lists ("LED") are added before the archives are opened, particle
-// effects ("PFX") after; both keep their entries, whose consumers own the bytes. A refused
+// install folder. Level lists ("LED") are added before the archives are opened (their loader
+// copies what it needs), particle effects ("PFX") after (kept: their module owns the bytes). A refused
 // archive has already raised its report (which sets APP_Quit), so start-up simply stops. Then
 // the bulk load walks the main archive type by type: textures first, then materials, then
 // meshes (whose parts name their materials). Depends on data/lmo, app/err and the render
@@ -11,6 +11,7 @@
 
 #include "app/err.h"
 #include "data/lmo.h"
+#include "game/levellist.h"
 #include "render/material.h"
 #include "render/mesh.h"
 #include "render/texture.h"
@@ -18,7 +19,7 @@
 bool GAM_StartupContentLoad()
 {
     ERR_LogSupport();
-    LMO_AddType("LED", nullptr, 1);
+    LMO_AddType("LED", SET_LoadListEntry, 0);
     if (!LMO_OpenAll()) return false;
     LMO_AddType("PFX", nullptr, 1);
 
