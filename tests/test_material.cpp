@@ -21,49 +21,21 @@
 #include "render/material.h"
 #include "render/mesh.h"
 #include "render/texture.h"
+#include "render_fixture.h"
 
 namespace {
 
-gfx::Device* RecordingFactory(int, int, bool) { return gfx::GFX_CreateRecordingDevice(); }
-
-class MtlTest : public testing::Test {
+class MtlTest : public RenderTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        static int n = 0;
-        dir_ = std::string(getenv("HOME")) + "/mtl" + std::to_string(++n);
-        os::OS_MakeDir(dir_);
-        savedDataDir_ = APP_DataDir;
-        APP_DataDir = dir_;
-        LOG_Open();
-        DEV_ResetForTests();
-        DEV_SetFactory(RecordingFactory);
-        DEV_Init();
-        ASSERT_NE(DEV_Device, nullptr);
-        rec_ = static_cast<gfx::RecordingDevice*>(DEV_Device);
-        DRW_InvalidateCache();
+        StartRender("mtl");
         LIGHT_Enable(false);
-        TEX_ResetForTests();
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        MEM_F_Init();
-        MEM_F_Reset();
         rec_->ClearLog();
     }
     void TearDown() override
     {
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        TEX_ResetForTests();
-        DEV_ResetForTests();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        APP_DataDir = savedDataDir_;
+        StopRender();
     }
     std::string ReadLog()
     {
@@ -88,8 +60,6 @@ protected:
     }
     static PCT_Vect Pct(float x, uint32_t colour) { return PCT_Vect{x, 0, 0, colour, 0, 0}; }
 
-    std::string dir_, savedDataDir_;
-    gfx::RecordingDevice* rec_ = nullptr;
 };
 
 std::vector<std::string> ListNames()

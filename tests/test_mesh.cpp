@@ -26,6 +26,7 @@
 #include "render/material.h"
 #include "render/mesh.h"
 #include "render/texture.h"
+#include "render_fixture.h"
 
 namespace {
 
@@ -145,45 +146,16 @@ T* At(std::vector<uint8_t>& img, uint32_t ofs)
     return reinterpret_cast<T*>(img.data() + ofs);
 }
 
-gfx::Device* RecordingFactory(int, int, bool) { return gfx::GFX_CreateRecordingDevice(); }
-
-class MeshTest : public testing::Test {
+class MeshTest : public RenderTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        static int n = 0;
-        dir_ = std::string(getenv("HOME")) + "/mesh" + std::to_string(++n);
-        os::OS_MakeDir(dir_);
-        savedDataDir_ = APP_DataDir;
-        APP_DataDir = dir_;
-        LOG_Open();
-        DEV_ResetForTests();
-        DEV_SetFactory(RecordingFactory);
-        DEV_Init();
-        ASSERT_NE(DEV_Device, nullptr);
-        rec_ = static_cast<gfx::RecordingDevice*>(DEV_Device);
-        DRW_InvalidateCache();
-        TEX_ResetForTests();
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        MEM_F_Init();
-        MEM_F_Reset();
+        StartRender("mesh");
         rec_->ClearLog();
     }
     void TearDown() override
     {
-        MESH_ResetForTests();   // before the images it points at go
-        MTL_ResetForTests();
-        TEX_ResetForTests();
-        DEV_ResetForTests();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        APP_DataDir = savedDataDir_;
+        StopRender();
     }
     std::string ReadLog()
     {
@@ -219,8 +191,6 @@ protected:
         MEM_F_Reset();
     }
 
-    std::string dir_, savedDataDir_;
-    gfx::RecordingDevice* rec_ = nullptr;
     std::deque<std::vector<uint8_t>> images_;
 };
 

@@ -29,6 +29,7 @@
 #include "render/mesh.h"
 #include "render/texture.h"
 #include "scene/object.h"
+#include "render_fixture.h"
 
 namespace {
 
@@ -111,8 +112,6 @@ std::vector<Tri> Cube()
         for (const Tri& t : Face(n)) all.push_back(t);
     return all;
 }
-
-gfx::Device* RecordingFactory(int, int, bool) { return gfx::GFX_CreateRecordingDevice(); }
 
 // ---- Behaviours driven through globals (a behaviour takes no arguments) ----
 
@@ -205,31 +204,11 @@ Behaviour Destroyer()
     for (;;) co_await OBJ_Wait(1);
 }
 
-class ObjectTest : public testing::Test {
+class ObjectTest : public RenderTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        static int n = 0;
-        dir_ = std::string(getenv("HOME")) + "/obj" + std::to_string(++n);
-        os::OS_MakeDir(dir_);
-        savedDataDir_ = APP_DataDir;
-        APP_DataDir = dir_;
-        LOG_Open();
-        DEV_ResetForTests();
-        DEV_SetFactory(RecordingFactory);
-        DEV_Init();
-        ASSERT_NE(DEV_Device, nullptr);
-        rec_ = static_cast<gfx::RecordingDevice*>(DEV_Device);
-        DRW_InvalidateCache();
-        TEX_ResetForTests();
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        MEM_F_Init();
-        MEM_F_Reset();
+        StartRender("obj");
         OBJ_InitLists();
         rec_->ClearLog();
         g_pass = 0;
@@ -243,14 +222,7 @@ protected:
     void TearDown() override
     {
         OBJ_DestroyAll();       // before the meshes their copies come from
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        TEX_ResetForTests();
-        DEV_ResetForTests();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        APP_DataDir = savedDataDir_;
+        StopRender();
     }
     std::string ReadLog()
     {
@@ -287,8 +259,6 @@ protected:
         return IndexedDraws();
     }
 
-    std::string dir_, savedDataDir_;
-    gfx::RecordingDevice* rec_ = nullptr;
     std::deque<std::vector<uint8_t>> images_;
 };
 

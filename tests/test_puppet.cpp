@@ -24,6 +24,7 @@
 #include "render/texture.h"
 #include "scene/object.h"
 #include "scene/puppet.h"
+#include "render_fixture.h"
 
 namespace {
 
@@ -87,33 +88,11 @@ std::vector<uint8_t> BuildSkinned(int bones)
     return img;
 }
 
-gfx::Device* RecordingFactory(int, int, bool) { return gfx::GFX_CreateRecordingDevice(); }
-
-class PuppetTest : public testing::Test {
+class PuppetTest : public RenderTest {
 protected:
     void SetUp() override
     {
-        os::FAKE_Reset();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        static int n = 0;
-        dir_ = std::string(getenv("HOME")) + "/pup" + std::to_string(++n);
-        os::OS_MakeDir(dir_);
-        savedDataDir_ = APP_DataDir;
-        APP_DataDir = dir_;
-        LOG_Open();
-        DEV_ResetForTests();
-        DEV_SetFactory(RecordingFactory);
-        DEV_Init();
-        ASSERT_NE(DEV_Device, nullptr);
-        rec_ = static_cast<gfx::RecordingDevice*>(DEV_Device);
-        DRW_InvalidateCache();
-        TEX_ResetForTests();
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        MEM_F_Init();
-        MEM_F_Reset();
+        StartRender("pup");
         OBJ_InitLists();
         skinned_ = Load("BFM_SKIN", BuildSkinned(2));
         plain_ = Load("BFM_PLAIN", BuildSkinned(0));
@@ -123,14 +102,7 @@ protected:
     void TearDown() override
     {
         OBJ_DestroyAll();
-        MESH_ResetForTests();
-        MTL_ResetForTests();
-        TEX_ResetForTests();
-        DEV_ResetForTests();
-        LOG_ResetForTests();
-        ERR_ResetForTests();
-        APP_Quit = 0;
-        APP_DataDir = savedDataDir_;
+        StopRender();
     }
     int Load(const char* name, std::vector<uint8_t> img)
     {
@@ -169,8 +141,6 @@ protected:
         return out;
     }
 
-    std::string dir_, savedDataDir_;
-    gfx::RecordingDevice* rec_ = nullptr;
     std::deque<std::vector<uint8_t>> images_;
     int skinned_ = 0, plain_ = 0;
 };
