@@ -208,6 +208,19 @@ int APP_MainLoop()
     return 1;
 }
 
+// The start of every frame's drawing: the whole back buffer, cleared to black, seen by the
+// camera, with the default states and one white light along the view direction.
+void APP_BeginDrawing()
+{
+    DEV_SetViewport(-1, -1);
+    DEV_Clear(true, 0, 0, 0);
+    CAM_Setup();
+    DRW_FrameDefaults();
+    LIGHT_Enable(true);
+    LIGHT_SetDirectional(CAM_Dir, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0);
+    DRW_SetRenderState(gfx::RS_LIGHTING, 1);
+}
+
 void APP_Frame()
 {
     MEM_F_Reset();
@@ -215,13 +228,7 @@ void APP_Frame()
     INP_UpdateModifiers();
 
     if (DEV_Device->BeginScene() == gfx::GFX_OK) {
-        DEV_SetViewport(-1, -1);
-        DEV_Clear(true, 0, 0, 0);
-        CAM_Setup();
-        DRW_FrameDefaults();
-        LIGHT_Enable(true);
-        LIGHT_SetDirectional(CAM_Dir, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0);
-        DRW_SetRenderState(gfx::RS_LIGHTING, 1);
+        APP_BeginDrawing();
 
         // The game mode's own drawing.
         LOG_CheckShortcut();

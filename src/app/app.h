@@ -19,6 +19,7 @@ intptr_t APP_WindowProc(uint32_t msg, uintptr_t wParam, intptr_t lParam);
 void APP_PumpMessages();
 int APP_MainLoop();
 void APP_Frame();
+void APP_BeginDrawing();                    // viewport, clear, camera, default states, scene light
 void APP_SetupFolders();
 void APP_InitSubsystems();
 void APP_FirstScreen();

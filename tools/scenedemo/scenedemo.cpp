@@ -99,13 +99,7 @@ int main(int argc, char** argv)
         MEM_F_Reset();
         OBJ_RunAll(false);
         if (DEV_Device->BeginScene() != gfx::GFX_OK) continue;
-        DEV_SetViewport(-1, -1);
-        DEV_Clear(true, 0, 0, 0);
-        CAM_Setup();
-        DRW_FrameDefaults();
-        LIGHT_Enable(true);
-        LIGHT_SetDirectional(CAM_Dir, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0);
-        DRW_SetRenderState(gfx::RS_LIGHTING, 1);
+        APP_BeginDrawing();
         OBJ_DrawAll();
         MTL_Flush();
         DEV_Device->EndScene();

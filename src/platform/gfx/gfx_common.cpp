@@ -186,4 +186,14 @@ void GFX_DestroyDevice(Device* dev)
     delete dev;
 }
 
+float* GFX_StateMatrix(StateSnapshot& s, uint32_t which)
+{
+    switch (which) {
+    case TS_WORLD: return s.world;
+    case TS_VIEW: return s.view;
+    case TS_PROJECTION: return s.projection;
+    default: return nullptr;
+    }
+}
+
 } // namespace gfx

@@ -253,15 +253,7 @@ public:
         return Log(CALL_PRESENT, 0, 0, 0, GFX_OK);
     }
 
-    float* Matrix(uint32_t which)
-    {
-        switch (which) {
-        case TS_WORLD: return state_.world;
-        case TS_VIEW: return state_.view;
-        case TS_PROJECTION: return state_.projection;
-        default: return nullptr;
-        }
-    }
+    float* Matrix(uint32_t which) { return GFX_StateMatrix(state_, which); }
 
     Result SetTransform(uint32_t which, const float m[16]) override
     {
