@@ -199,20 +199,19 @@ TEST_F(LevelTest, ReadFromFile)
 
 namespace {
 std::vector<std::string> g_spawned;
-alignas(16) char g_blocks[16];
-int g_next;
-Block* Spawn(int type, int x, int y, int z)
+// Stands in for the block spawn: records the block and claims its cells like it.
+bool Spawn(int type, int x, int y, int z)
 {
     g_spawned.push_back(std::string(BLK_Types[type].internalName) + "@" + std::to_string(x) +
                         std::to_string(y) + std::to_string(z));
-    return reinterpret_cast<Block*>(&g_blocks[g_next++]);
+    BRD_Claim(BRD_Solid, Vec3{(float)x, (float)y, (float)z}, BLK_Types[type].size);
+    return true;
 }
 } // namespace
 
 TEST_F(LevelTest, PlaceBlocksInIndexOrderWithoutOverlap)
 {
     g_spawned.clear();
-    g_next = 0;
     ASSERT_TRUE(Read("BLK 2 2 1 Red BLK 1 1 0 Block2 BLK 2 1 0 Green BLK 0 3 0 Blue END"));
     char solid;
     BRD_Solid = reinterpret_cast<Block*>(&solid);

@@ -272,10 +272,7 @@ int LEV_PlaceBlocks(LevSpawnFn spawn)
                       BLK_Types[type].internalName, x, y, z);
             continue;
         }
-        Block* b = spawn(type, x, y, z);
-        if (!b) continue;
-        BRD_Claim(b, Vec3{(float)x, (float)y, (float)z}, BLK_Types[type].size);
-        placed++;
+        if (spawn(type, x, y, z)) placed++;
     }
     return placed;
 }

@@ -53,14 +53,16 @@ struct Level {
 extern Level LEV_Level;       // the current level
 extern float LEV_TimeLeft;    // the game's time left, set from the level's time when it is read
 
-// Spawns one block of type standing at cell (x, y, z); answers the block or null.
-using LevSpawnFn = Block* (*)(int type, int x, int y, int z);
+// Spawns one block of type standing at cell (x, y, z) and claims its cells at once; false when
+// it was refused.
+using LevSpawnFn = bool (*)(int type, int x, int y, int z);
 
 void LEV_ResetBackdrop(Backdrop* b);        // the defaults of a backdrop record
 bool LEV_Read(const std::string& path);     // false when the file cannot be opened
 bool LEV_ReadText(const char* text, size_t size, const char* name);  // the reader over bytes;
                                             // name labels log lines; false when text is null
 void LEV_ClearGrid();                       // every grid entry to 0
-int LEV_PlaceBlocks(LevSpawnFn spawn);      // spawns every grid entry in index order, claiming its
-                                            // cells at once; entries on claimed cells are skipped
-                                            // (clear the claims first); answers the blocks spawned
+int LEV_PlaceBlocks(LevSpawnFn spawn);      // spawns every grid entry in index order (the spawn
+                                            // claims its cells at once); entries on claimed cells
+                                            // are skipped (clear the claims first); answers the
+                                            // blocks spawned
