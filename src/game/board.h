@@ -50,3 +50,6 @@ void BRD_ClearGrid();                       // every cell to zero (claims, walls
 void BRD_Metrics();                         // recomputes BRD_Centre, BRD_Extent, BRD_Radius
 bool BRD_TooBig();                          // true (with the fatal log line) when the board's
                                             // cells would not fit the grid
+void BRD_Build();                           // wall cells, and the tile, edge and corner objects
+void BRD_KillTiles();                       // kills every tile, edge and corner object
+int BRD_TileCount();                        // live tile, edge and corner objects

@@ -2,6 +2,7 @@
 // overrides them. Deleted when the modules are integrated.
 #include "game/arcade.h"
 #include "game/block.h"
+#include "game/board.h"
 #include "game/camera.h"
 #include "game/match.h"
 #include "game/mode.h"
@@ -40,6 +41,11 @@ W void BLK_KillAll() {}
 W void BLK_ResetForLevel() {}
 W void BLK_SetColourModels() {}
 W int BLK_ColourModel(int, bool) { return 0; }
+
+// board build
+W void BRD_Build() {}
+W void BRD_KillTiles() {}
+W int BRD_TileCount() { return 0; }
 
 // specials
 W float ODD_Timer = 0;
