@@ -6,7 +6,6 @@
 #include "game/camera.h"
 #include "game/match.h"
 #include "game/mode.h"
-#include "game/play.h"
 #include "game/specials.h"
 
 #define W __attribute__((weak))
@@ -152,7 +151,3 @@ W void CAM_Reset() {}
 W void CAM_Update() {}
 W void CAM_RequestShake(float) {}
 
-// play
-W int LVL_Current = -1;
-W bool LVL_Start(int, bool) { return false; }
-W void GAME_Update() {}

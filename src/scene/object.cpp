@@ -223,6 +223,13 @@ void OBJ_KillByBehaviour(OBJ_Behaviour behaviour)
         if (o->behaviour == behaviour) OBJ_Kill(o);
 }
 
+void OBJ_KillAll()
+{
+    EnsureList();
+    for (Object* o = g_head.next; o != &g_head; o = o->next)
+        if (o->state != OBJ_STATE_DYING) OBJ_Kill(o);
+}
+
 Object* OBJ_FindByBehaviour(OBJ_Behaviour behaviour, Object* cursor)
 {
     EnsureList();

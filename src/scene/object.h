@@ -109,6 +109,7 @@ Object* OBJ_New(OBJ_Behaviour behaviour);          // appended at the tail, stat
 OBJ_WaitAwaiter OBJ_Wait(int ticks);               // co_await: resume n passes later (0 acts as 1)
 OBJ_KillAwaiter OBJ_Kill(Object* obj);             // dying, wait 4; null: the current one, and co_await never resumes
 void OBJ_KillByBehaviour(OBJ_Behaviour behaviour);
+void OBJ_KillAll();                                // every object that is not dying already
 Object* OBJ_FindByBehaviour(OBJ_Behaviour behaviour, Object* cursor);   // next after cursor (null: first)
 void OBJ_RunAll(bool paused);                      // one pass; paused runs only DFG_RENDER actors
 void OBJ_DrawAll();                                // live, shown objects by render mode
