@@ -18,31 +18,6 @@
 
 namespace {
 
-// A minimal archive in the LMO layout: scrambled header, 296-byte records, then the data.
-std::string MakeArchive(const std::vector<std::pair<std::string, std::string>>& entries)
-{
-    auto put32 = [](std::string& s, size_t at, uint32_t v) {
-        for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
-    };
-    const size_t table = 20 + entries.size() * 296;
-    std::string out(table, '\0');
-    out[0] = 'L'; out[1] = 'M'; out[2] = 'O';
-    put32(out, 4, (uint32_t)entries.size());
-    put32(out, 8, (uint32_t)table);
-    const char key[] = "Tqmw4Hxe";
-    for (int i = 0; i < 20; i++) out[i] ^= key[i % 8];
-    size_t offset = table;
-    for (size_t i = 0; i < entries.size(); i++) {
-        size_t rec = 20 + i * 296;
-        std::memcpy(&out[rec + 256], entries[i].first.c_str(), entries[i].first.size() + 1);
-        put32(out, rec + 288, (uint32_t)offset);
-        put32(out, rec + 292, (uint32_t)entries[i].second.size());
-        offset += entries[i].second.size();
-    }
-    for (const auto& e : entries) out += e.second;
-    return out;
-}
-
 class LevelListTest : public LoggedTest {
 protected:
     void SetUp() override
@@ -152,7 +127,7 @@ TEST_F(LevelListTest, ResolveThroughTheTemporaryFile)
 {
     {
         std::ofstream f(dir_ + "/Zandor.lmo", std::ios::binary);
-        f << MakeArchive({{"TXT_GAMEID", "#GAMEID ZNDR\n"}, {"LEV_ARCADE01", "TIM 40 END"}});
+        f << TEST_MakeArchive({{"TXT_GAMEID", "#GAMEID ZNDR\n"}, {"LEV_ARCADE01", "TIM 40 END"}});
     }
     ASSERT_TRUE(LMO_OpenAll());
     Parse("LED_ARCADE", "TESSIVAL GAME #LEVEL \"arcade01\" #LEVEL \"gone\"");

@@ -3,10 +3,14 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/log.h"
 #include "core/settings.h"
@@ -18,6 +22,31 @@ inline std::string TEST_ReadText(const std::string& path)
     std::stringstream ss;
     ss << f.rdbuf();
     return ss.str();
+}
+
+// A minimal archive in the LMO layout: scrambled header, 296-byte records, then the data.
+inline std::string TEST_MakeArchive(const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    auto put32 = [](std::string& s, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
+    };
+    const size_t table = 20 + entries.size() * 296;
+    std::string out(table, '\0');
+    out[0] = 'L'; out[1] = 'M'; out[2] = 'O';
+    put32(out, 4, (uint32_t)entries.size());
+    put32(out, 8, (uint32_t)table);
+    const char key[] = "Tqmw4Hxe";
+    for (int i = 0; i < 20; i++) out[i] ^= key[i % 8];
+    size_t offset = table;
+    for (size_t i = 0; i < entries.size(); i++) {
+        size_t rec = 20 + i * 296;
+        std::memcpy(&out[rec + 256], entries[i].first.c_str(), entries[i].first.size() + 1);
+        put32(out, rec + 288, (uint32_t)offset);
+        put32(out, rec + 292, (uint32_t)entries[i].second.size());
+        offset += entries[i].second.size();
+    }
+    for (const auto& e : entries) out += e.second;
+    return out;
 }
 
 class LoggedTest : public testing::Test {
