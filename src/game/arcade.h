@@ -4,10 +4,14 @@
 //
 // Depends on game/board, game/block, game/blocktypes, game/match (score), game/mode (game type,
 // fade and mode time), game/camera (shake), game/hud (pause), game/sfx, scene/object,
-// render/draw, render/texture, render/fx, ui/font, app/clock, core/math, core/settings.
+// render/draw, render/device, render/mesh, render/texture, render/fx, ui/font, app/clock,
+// core/math, core/settings.
 // Limits: boards of up to 100 columns; a shape with no column never divides by zero.
 #pragma once
 #include <cstdint>
+
+#include "core/math.h"
+#include "scene/object.h"
 
 enum : int { ARC_PLAYING = 0, ARC_RESTARTING = 1, ARC_LOST = 3, ARC_HANDED_BACK = 4 };
 
@@ -50,4 +54,9 @@ void ARC_Fireworks(int count);     // the second set of fireworks
 int ARC_BagNext();                 // next colour from the colour bag, 1..5
 void ARC_BagEmpty();
 float ARC_IntervalAt(float curveTime);  // the drop interval table
+Behaviour ARC_PieceBehaviour();    // a board piece flying off after a game over
+// How drops and the initial fill create their blocks: BLK_Spawn unless another is installed
+// (tests record the blocks instead). Null restores BLK_Spawn.
+using ARC_Spawner = bool (*)(const Vec3& pos, int type, bool claimNow, bool spawned);
+void ARC_SetSpawner(ARC_Spawner spawner);
 void ARENA_Draw();                 // floor disc and wall, in play only
