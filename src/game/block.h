@@ -7,8 +7,9 @@
 // update (queue, gravity) runs before the behaviours; blocks claim their cells again while they
 // run, and the game update ends by clearing every claim.
 // Depends on game/board (cells and claims), game/blocktypes, game/specials (per-type hooks),
-// game/sfx, scene/object, render/mesh, app/clock, core/math, core/input. Limits: 2000 queued
-// moves per tick; directions are the four board axes.
+// game/sfx, game/camera (the empty-space drag), game/mode (play, fading), scene/object,
+// render/mesh, render/material (the vanish glow), app/clock, core/math, core/input. Limits: 2000
+// queued moves per tick (more are dropped, logged once); directions are the four board axes.
 #pragma once
 #include <cstdint>
 
@@ -71,20 +72,25 @@ extern int BLK_MoveMask;          // directions the held block can go (BLK_MASK_
 extern Block BLK_SolidRecord;     // the shared record of BRD_Solid (type 40, no object)
 
 Behaviour BLK_Behaviour();                        // the block behaviour (spawned objects run it)
-bool BLK_Spawn(const Vec3& pos, int type, bool claimNow, bool spawned);  // false: type 0 or cell taken
+bool BLK_Spawn(const Vec3& pos, int type, bool claimNow, bool spawned);  // false: type 0, cell taken,
+                                                  // off the board or no such type (logged)
 bool BLK_SpawnAtCell(int type, int x, int y, int z);  // BLK_Spawn at the cell, claiming at once
 Block* BLK_Of(const Object* obj);                 // the block record of a block object, or null
 bool BLK_IsBlockObject(const Object* obj);        // the object runs the block behaviour
 bool BLK_AtRest(const Block* b);                  // settle is 0
 bool BLK_TouchesMagnet(const Block* b);           // a resting magnet on one of its six faces
-bool BLK_TryMove(Block* b, int cell, int dir, bool commit, bool testOnly);  // one step; see block.cpp
+bool BLK_TryMove(Block* b, int cell, int dir, bool commit, bool testOnly);  // one step; see blockmove.cpp
 void BLK_QueueMove(Block* b, const Vec3& dir, bool needsSupport);
 void BLK_RunQueue();                              // runs and empties the move queue
 void BLK_Gravity();                               // one gravity pass (not while the level fades)
 void BLK_HeldMask();                              // heldObject and moveMask from the selection
 void BLK_UpdateSelection(bool allowed);           // selection and hover from the last candidate and
                                                   // the left button; allowed false clears both
-void BLK_KillAll();                               // every block gone, claims empty, moves 0
-void BLK_ResetForLevel();                         // selection, queue, pass and counters cleared
+void BLK_KillAll();                               // every block gone, claims empty, moves 0,
+                                                  // selection and queue cleared
+void BLK_ResetForLevel();                         // selection, queue, pass and counters cleared; the
+                                                  // solid record registered; landing sound in 0.5 s
 void BLK_SetColourModels();                       // looks up the plain and bright colour models
 int BLK_ColourModel(int colour, bool bright);     // mesh id of colour 1..5; 0 when not found
+Vec3 BLK_DirVector(int dir);                      // unit vector of a BLK_DIR_* board direction (the
+                                                  // climb flag ignored); zero for none and the fall
