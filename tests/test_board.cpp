@@ -1,11 +1,17 @@
 // Board and cells: cell indices and their bounds, claims (fractions claim the next cells,
-// N x N x N blocks fill with the solid reference, later claims win), metrics and the size test.
+// N x N x N blocks fill with the solid reference, later claims win), metrics, the size test, and
+// the board build (wall cells, tiles by parity, rim edges and inner and outer corners).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/log.h"
+#include "core/math.h"
 #include "game/board.h"
+#include "scene/object.h"
 #include "test_support.h"
 
 namespace {
@@ -141,4 +147,115 @@ TEST_F(BoardSizeTest, TooBigAndShapeLimit)
     EXPECT_TRUE(BRD_TooBig());
     BRD_SetSize(5, 5);
     EXPECT_NE(CloseAndReadLog().find("The Board is too big"), std::string::npos);
+}
+
+// ---- Board build: wall cells, and the tile, edge and corner pieces ----
+
+namespace {
+
+// An L of five columns on a 3 x 3 board:  y2 X . .
+//                                          y1 X . .
+//                                          y0 X X X
+// Its rim has five outer corners and one inner corner (at the bend, towards (1, 1)).
+class BoardBuildTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        OBJ_InitLists();
+        MTH_SeedRand(7);
+        ASSERT_TRUE(BRD_SetSize(3, 3));
+        for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {2, 0}, {0, 1}, {0, 2}}) BRD_Board.shape[x + y * 3] = 1;
+        BRD_ClearGrid();
+    }
+    void TearDown() override
+    {
+        OBJ_DestroyAll();
+        BRD_ClearGrid();
+    }
+    static std::vector<Object*> Pieces(int kind)
+    {
+        std::vector<Object*> out;
+        for (Object* o = OBJ_FindByBehaviour(BRD_PieceBehaviour, nullptr); o;
+             o = OBJ_FindByBehaviour(BRD_PieceBehaviour, o))
+            if (o->userInt == kind && o->state != OBJ_STATE_DYING) out.push_back(o);
+        return out;
+    }
+    // The column one step from the piece's cell along its heading (diagonals for corners).
+    static bool FacesShape(const Object* o)
+    {
+        const int dx = o->heading.x > 0.1f ? 1 : o->heading.x < -0.1f ? -1 : 0;
+        const int dy = o->heading.y > 0.1f ? 1 : o->heading.y < -0.1f ? -1 : 0;
+        return BRD_InShape((int)o->position.x + dx, (int)o->position.y + dy);
+    }
+};
+
+} // namespace
+
+TEST_F(BoardBuildTest, AnLShapedBoardGetsItsTilesRimEdgesAndCorners)
+{
+    BRD_Build();
+    const auto even = Pieces(BRD_PIECE_EVEN), odd = Pieces(BRD_PIECE_ODD);
+    const auto edges = Pieces(BRD_PIECE_EDGE), corners = Pieces(BRD_PIECE_CORNER);
+    EXPECT_EQ(even.size(), 3u);   // (0,0), (2,0), (0,2)
+    EXPECT_EQ(odd.size(), 2u);    // (1,0), (0,1)
+    EXPECT_EQ(edges.size(), 12u);
+    EXPECT_EQ(corners.size(), 6u);
+    EXPECT_EQ(BRD_TileCount(), 23);
+
+    for (const auto* list : {&even, &odd}) {
+        for (const Object* t : *list) {
+            EXPECT_TRUE(BRD_InShape((int)t->position.x, (int)t->position.y));
+            EXPECT_EQ(((int)t->position.x + (int)t->position.y) & 1, t->userInt);
+            EXPECT_EQ(t->position.z, 0.0f);
+            EXPECT_EQ(std::fabs(t->heading.x) + std::fabs(t->heading.y), 1.0f);  // one of the four axes
+            EXPECT_EQ(t->renderMode, RENDER_MESH);
+        }
+    }
+    // Every edge and corner looks out of the shape, never along or into it.
+    for (const Object* e : edges) {
+        EXPECT_EQ(std::fabs(e->heading.x) + std::fabs(e->heading.y), 1.0f);
+        EXPECT_FALSE(FacesShape(e)) << e->position.x << "," << e->position.y;
+    }
+    int inner = 0;
+    for (const Object* c : corners) {
+        EXPECT_NEAR(std::fabs(c->heading.x), std::sqrt(0.5f), 1e-6);
+        EXPECT_NEAR(std::fabs(c->heading.y), std::sqrt(0.5f), 1e-6);
+        EXPECT_FALSE(FacesShape(c));
+        if (c->position.x == 0.0f && c->position.y == 0.0f && c->heading.x > 0 && c->heading.y > 0) inner++;
+    }
+    EXPECT_EQ(inner, 1);
+    // Scenery claims no cells.
+    for (const Cell& cell : BRD_Cells) EXPECT_EQ(cell.block, nullptr);
+}
+
+TEST_F(BoardBuildTest, ColumnsOutsideTheShapeAreWallsAllTheWayUp)
+{
+    BRD_Build();
+    for (int y = 0; y < 3; y++) {
+        for (int x = 0; x < 3; x++) {
+            int layers = 0;
+            for (int z = 0; CELL_Index(x, y, z) >= 0 && CELL_Index(x, y, z) < BRD_CellCount; z++, layers++)
+                EXPECT_EQ(BRD_Cells[CELL_Index(x, y, z)].wall, BRD_InShape(x, y) ? 0 : 1) << x << y << z;
+            EXPECT_GT(layers, 17);   // above the 14 layers of the stack too
+        }
+    }
+}
+
+TEST_F(BoardBuildTest, ABuildReplacesTheLastOneAndKillingLeavesNoPieces)
+{
+    BRD_Build();
+    BRD_Build();
+    EXPECT_EQ(BRD_TileCount(), 23);
+    BRD_KillTiles();
+    EXPECT_EQ(BRD_TileCount(), 0);
+
+    // Filling the bend gives a staircase, walled and rimmed afresh: six outer corners and two
+    // inner ones, none left at the old bend.
+    BRD_Board.shape[1 + 1 * 3] = 1;
+    BRD_Build();
+    EXPECT_EQ(BRD_Cells[CELL_Index(1, 1, 0)].wall, 0);
+    const auto corners = Pieces(BRD_PIECE_CORNER);
+    EXPECT_EQ(corners.size(), 8u);
+    for (const Object* c : corners) EXPECT_FALSE(c->position.x == 0.0f && c->position.y == 0.0f && c->heading.x > 0);
+    EXPECT_EQ(BRD_TileCount(), 6 + 12 + 8);
 }

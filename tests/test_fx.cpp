@@ -150,6 +150,20 @@ TEST_F(FxTest, FadeLevelsEaseAndStay)
     EXPECT_EQ(Rec()->Draws().size(), 0u);   // level 0: nothing drawn
 }
 
+TEST_F(FxTest, AFadeRunsUntilItsDurationIsOver)
+{
+    EXPECT_FALSE(FX_FadeRunning());
+    FX_SetFade(0, 1, 0.5f);
+    EXPECT_TRUE(FX_FadeRunning());
+    TIM_RealDelta = 0.25f;
+    FX_DrawScreenEffects();
+    EXPECT_TRUE(FX_FadeRunning());
+    FX_DrawScreenEffects();
+    EXPECT_FALSE(FX_FadeRunning());
+    FX_SetFade(1, 0, 0.0f);   // no duration: nothing to run
+    EXPECT_FALSE(FX_FadeRunning());
+}
+
 TEST_F(FxTest, DrawLevelIsOpaqueBlackAtTheTop)
 {
     FX_DrawLevel(1.0f, 0.5f);

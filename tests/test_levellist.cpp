@@ -1,6 +1,6 @@
 // Level lists: arcade lists and level sets from "LED" texts, their tags and limits, foreign
 // lists, resolving "LEV_" references through the archive to the temporary file, and the
-// choice list.
+// choice list; the level sets shipped in content/.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,6 +12,8 @@
 #include "app/err.h"
 #include "core/settings.h"
 #include "data/lmo.h"
+#include "game/board.h"
+#include "game/level.h"
 #include "game/levellist.h"
 #include "platform/os/os.h"
 #include "test_support.h"
@@ -172,4 +174,38 @@ TEST_F(LevelListTest, ShippedArcadeList)
     EXPECT_FALSE(APP_Quit);
     ASSERT_GE(SET_ArcadeCount, 1);
     EXPECT_STREQ(SET_Arcade[0].file, "LEV_ARCADE01");
+}
+
+// The level sets shipped in content/ are offered for choice, and every board they name reads
+// without an illegal tag and stands its blocks on its own shape.
+TEST_F(LevelListTest, ShippedLevelSetsNameBoardsThatRead)
+{
+    std::string folder = std::string(__FILE__);
+    folder = folder.substr(0, folder.rfind('/')) + "/../content/";
+    std::string text = TEST_ReadText(folder + "LED_WARMUP");
+    if (text.empty()) GTEST_SKIP() << "no content folder beside the tests";
+    Parse("LED_WARMUP", text);
+    ASSERT_EQ(SET_SetCount, 1);
+    SET_BuildChoiceList();
+    EXPECT_EQ(SET_ChoiceCount, 1);
+    const LevelSet& set = SET_Sets[0];
+    EXPECT_STREQ(set.name, "Warm Up");
+    ASSERT_EQ(set.levelCount, 2);
+    for (int i = 0; i < set.levelCount; i++) {
+        SCOPED_TRACE(set.levels[i].file);
+        EXPECT_NE(set.levels[i].name, nullptr);
+        ASSERT_TRUE(LEV_Read(folder + set.levels[i].file));
+        int blocks = 0;
+        for (int c = 0; c < BRD_CellCount; c++) {
+            if (!LEV_Level.grid[c]) continue;
+            blocks++;
+            EXPECT_TRUE(BRD_InShape(c % BRD_Width, (c / BRD_Width) % BRD_Height)) << c;
+        }
+        EXPECT_GE(blocks, 10);
+    }
+    EXPECT_FALSE(APP_Quit);
+    const std::string log = CloseAndReadLog();
+    EXPECT_EQ(log.find("refused"), std::string::npos);
+    EXPECT_EQ(log.find("unknown tag"), std::string::npos);
+    EXPECT_EQ(log.find("no END"), std::string::npos);
 }

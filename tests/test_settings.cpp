@@ -30,6 +30,7 @@ void ResetConfig()
     CFG_XOffset = 0;
     CFG_YOffset = 0;
     CFG_LogMem = 0;
+    CFG_PlayArcade = 0;
 }
 
 std::string ReadFile(const fs::path& path)
@@ -122,6 +123,27 @@ TEST_F(Settings, ConfigKeys)
         EXPECT_EQ(CFG_XOffset, c.x);
         EXPECT_EQ(CFG_YOffset, c.y);
         EXPECT_EQ(CFG_LogMem, c.logmem);
+    }
+}
+
+TEST_F(Settings, PlayArcadeSwitchTakesOnlyADifficulty)
+{
+    const struct { const char* text; int value; } cases[] = {
+        {"#PLAYARCADE(1)\n", 1},
+        {"#WINDOWED\n#playarcade(3)\n", 3},
+        {"#PLAYARCADE(2) #PLAYARCADE(1)", 2},   // first occurrence wins
+        {"#PLAYARCADE(0)\n", 0},
+        {"#PLAYARCADE(7)\n", 0},
+        {"#PLAYARCADE(-2)\n", 0},
+        {"#PLAYARCADE\n", 0},
+        {"#WINDOWED\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ResetConfig();
+        WriteFile(Config(), c.text);
+        EXPECT_TRUE(CFG_ReadConfig());
+        EXPECT_EQ(CFG_PlayArcade, c.value);
     }
 }
 

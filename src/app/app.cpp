@@ -16,6 +16,10 @@
 #include "core/math.h"
 #include "core/mem.h"
 #include "core/settings.h"
+#include "game/camera.h"
+#include "game/hud.h"
+#include "game/mode.h"
+#include "game/play.h"
 #include "game/startup.h"
 #include "platform/os/os.h"
 #include "render/device.h"
@@ -227,13 +231,19 @@ void APP_Frame()
     INP_Update();
     INP_UpdateModifiers();
 
+    GAM_Update();
+    // The scene: the camera of the mode, then in play the game update and every behaviour.
+    CAM_Update();
+    if (GAM_Mode == GAM_MODE_PLAY) {
+        GAME_Update();
+        OBJ_RunAll(HUD_Paused != 0);
+    }
+
     if (DEV_Device->BeginScene() == gfx::GFX_OK) {
         APP_BeginDrawing();
-
-        // The game mode's own drawing.
-        LOG_CheckShortcut();
-        MTL_Flush();
-        FX_DrawScreenEffects();
+        if (GAM_Mode == GAM_MODE_PLAY) OBJ_DrawAll();
+        // The mode's own drawing: the queued 3D, pages, HUD, then the screen effects.
+        GAM_Draw();
 
         DEV_Device->EndScene();
         DEV_Present();   // also runs the scripted run's steps for this frame

@@ -29,6 +29,7 @@ int CFG_XOffset = 0;
 int CFG_YOffset = 0;
 uint8_t CFG_LogMem = 0;
 float CFG_Detail = 1.0f;
+int CFG_PlayArcade = 0;
 std::string APP_InstallDir = ".";
 std::string APP_DataDir = ".";
 
@@ -128,6 +129,11 @@ bool CFG_ReadConfig()
     if (TAG_FindTag(text, "XOFFSET")) CFG_XOffset = TAG_ReadInt();
     if (TAG_FindTag(text, "YOFFSET")) CFG_YOffset = TAG_ReadInt();
     if (TAG_FindTag(text, "LOGMEM")) CFG_LogMem = 1;
+    if (TAG_FindTag(text, "PLAYARCADE")) {
+        int d = TAG_ReadInt();
+        if (d >= 1 && d <= 3) CFG_PlayArcade = d;
+        else LOG_Write("Config.txt : PLAYARCADE(%d) is not a difficulty from 1 to 3; ignored", d);
+    }
 
     if (CFG_Width == 1024 && CFG_Height == 768) {
         int w = 0, h = 0;

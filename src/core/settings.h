@@ -18,6 +18,8 @@ extern int CFG_XOffset;
 extern int CFG_YOffset;
 extern uint8_t CFG_LogMem;
 extern float CFG_Detail;         // effect detail 0..1
+extern int CFG_PlayArcade;       // developer switch #PLAYARCADE(d): start straight in arcade
+                                 // play at difficulty d (1..3); 0 when absent or out of range
 
 extern std::string APP_InstallDir;  // UTF-8; no trailing slash
 extern std::string APP_DataDir;     // UTF-8; no trailing slash

@@ -1,14 +1,24 @@
-// game/board — the board record, the cell grid, block claims and metrics.
+// game/board — the board record, the cell grid, block claims, metrics, and the board's scenery.
 //
-// Depends on core/math and core/log. The grid is rebuilt every tick: the game update clears
-// the claims, then every block claims its cells during the scheduler pass; later claims win.
-// Every index is checked against the 2000 cells before it is written, so a block far above the
-// board (drops start high) can never write past the grid.
+// Depends on core/math and core/log; the scenery on scene/object and render/mesh. The grid is
+// rebuilt every tick: the game update clears the claims, then every block claims its cells
+// during the scheduler pass; later claims win. Every index is checked against the 2000 cells
+// before it is written, so a block far above the board (drops start high) can never write past
+// the grid.
+//
+// The scenery, built when a level starts, is wall cells for the columns outside the shape and
+// one scene object per tile, rim edge and rim corner. The pieces run a behaviour that only
+// waits, claim no cells and are not blocks. Their models are authored with the outward side on
+// local +y (the object's heading): an edge trims the tile's +y side, a corner sits round the
+// tile corner that lies on the diagonal the heading points at.
 #include "game/board.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "core/log.h"
+#include "render/mesh.h"
+#include "scene/object.h"
 
 Board BRD_Board;
 int BRD_Width = 0;
@@ -122,4 +132,89 @@ bool BRD_TooBig()
         return true;
     }
     return false;
+}
+
+// ---- Scenery ----
+
+namespace {
+
+const char* const kModels[] = {"BFM_BOARD01_EVEN01", "BFM_BOARD01_ODD01", "BFM_BOARD01_EDGE01",
+                               "BFM_BOARD01_CORNER01"};
+
+Object* Place(int kind, const char* model, int x, int y, const Vec3& heading)
+{
+    Object* o = OBJ_New(BRD_PieceBehaviour);
+    if (!o) return nullptr;
+    o->position = Vec3{(float)x, (float)y, 0.0f};
+    o->heading = heading;
+    o->renderMode = RENDER_MESH;
+    o->userInt = kind;
+    OBJ_SetModel(o, MESH_Find(model), false);
+    OBJ_Moved(o);
+    return o;
+}
+
+} // namespace
+
+Behaviour BRD_PieceBehaviour()
+{
+    for (;;) co_await OBJ_Wait(1000000);
+}
+
+void BRD_Build()
+{
+    // A second build (a restart) replaces the scenery instead of stacking another copy on it.
+    BRD_KillTiles();
+    BRD_Metrics();
+
+    static const Vec3 kTileHeadings[4] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
+    static const int kSides[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    static const int kCorners[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+    const float diag = std::sqrt(0.5f);
+
+    for (int y = 0; y < BRD_Height; y++) {
+        for (int x = 0; x < BRD_Width; x++) {
+            const bool in = BRD_InShape(x, y);
+            // Every layer the grid holds over the column, not only the 14 of the stack: a block
+            // carried above layer 13 must not be let into a column that has no floor.
+            for (int z = 0;; z++) {
+                int i = CELL_Index(x, y, z);
+                if (i < 0 || i >= BRD_CellCount) break;
+                BRD_Cells[i].wall = in ? 0 : 1;
+            }
+            if (!in) continue;
+
+            const int odd = (x + y) & 1;
+            Place(odd ? BRD_PIECE_ODD : BRD_PIECE_EVEN, kModels[odd], x, y, kTileHeadings[MTH_RandInt(0, 4)]);
+            for (const auto& s : kSides) {
+                if (BRD_InShape(x + s[0], y + s[1])) continue;
+                Place(BRD_PIECE_EDGE, kModels[2], x, y, Vec3{(float)s[0], (float)s[1], 0.0f});
+            }
+            for (const auto& c : kCorners) {
+                const bool a = BRD_InShape(x + c[0], y), b = BRD_InShape(x, y + c[1]);
+                const bool d = BRD_InShape(x + c[0], y + c[1]);
+                const bool inner = a && b && !d, outer = !a && !b && !d;
+                if (!inner && !outer) continue;
+                Place(BRD_PIECE_CORNER, kModels[3], x, y, Vec3{c[0] * diag, c[1] * diag, 0.0f});
+            }
+        }
+    }
+}
+
+void BRD_KillTiles()
+{
+    for (Object* o = OBJ_FindByBehaviour(BRD_PieceBehaviour, nullptr); o;
+         o = OBJ_FindByBehaviour(BRD_PieceBehaviour, o)) {
+        // Killing again would restart its four readable ticks.
+        if (o->state != OBJ_STATE_DYING) OBJ_Kill(o);
+    }
+}
+
+int BRD_TileCount()
+{
+    int n = 0;
+    for (Object* o = OBJ_FindByBehaviour(BRD_PieceBehaviour, nullptr); o;
+         o = OBJ_FindByBehaviour(BRD_PieceBehaviour, o))
+        n += o->state != OBJ_STATE_DYING;
+    return n;
 }

@@ -1,15 +1,18 @@
 // game/board — the board record (size and shape mask), the 2000-cell grid with its per-tick
-// block claims, and the board metrics (centre, extent, radius) the camera and furniture use.
+// block claims, the board metrics (centre, extent, radius) the camera and furniture use, and
+// the board's scenery built at level start (wall cells; tile, rim edge and rim corner objects).
 //
-// Depends on core/math (Vec3) and core/log. Limits: at most 100 columns in the shape and 2000
-// cells; cell indices have no upper bound on z other than the 2000 cells, which BRD_Claim checks
-// before it writes. Blocks are opaque here: the grid only stores their addresses.
+// Depends on core/math (Vec3) and core/log; the scenery on scene/object and render/mesh.
+// Limits: at most 100 columns in the shape and 2000 cells; cell indices have no upper bound on z
+// other than the 2000 cells, which BRD_Claim checks before it writes. Blocks are opaque here: the
+// grid only stores their addresses.
 #pragma once
 #include <cstdint>
 
 #include "core/math.h"
 
 struct Block;  // the block record, owned by the block module
+class Behaviour;  // scene/object
 
 constexpr int BRD_Layers = 14;       // layers over every column
 constexpr int BRD_MaxColumns = 100;  // bytes of the shape mask
@@ -50,6 +53,14 @@ void BRD_ClearGrid();                       // every cell to zero (claims, walls
 void BRD_Metrics();                         // recomputes BRD_Centre, BRD_Extent, BRD_Radius
 bool BRD_TooBig();                          // true (with the fatal log line) when the board's
                                             // cells would not fit the grid
-void BRD_Build();                           // wall cells, and the tile, edge and corner objects
+
+// ---- Scenery ----
+// Kinds of scenery piece, kept in the piece object's userInt.
+enum : int { BRD_PIECE_EVEN = 0, BRD_PIECE_ODD = 1, BRD_PIECE_EDGE = 2, BRD_PIECE_CORNER = 3 };
+void BRD_Build();                           // wall cells (every layer over a column outside the
+                                            // shape), metrics, and the tile, edge and corner
+                                            // objects; replaces the pieces of an earlier build
 void BRD_KillTiles();                       // kills every tile, edge and corner object
 int BRD_TileCount();                        // live tile, edge and corner objects
+Behaviour BRD_PieceBehaviour();             // the pieces' behaviour (waits forever); find them
+                                            // with OBJ_FindByBehaviour

@@ -4,8 +4,9 @@
 //
 // Modes: 2 title, 3 play, 8 title background, 16 instructions, 17 level-set choice, 18 high
 // scores. Until the title screen lands, mode 2 shows the title background only.
-// Depends on game/play (level start), game/arcade, game/match (score), game/hud,
-// game/camera, game/sfx, scene/object, render/fx (fades), render/mesh, core/input, app/clock.
+// Depends on game/play (level start), game/arcade, game/match (score), game/board, game/block,
+// game/hud, game/camera, game/sfx, game/levellist, scene/object, render/fx (fades), render/mesh,
+// render/material, render/draw, render/texture, core/input, core/log, app/clock.
 #pragma once
 #include <cstdint>
 
@@ -25,7 +26,10 @@ extern int GAM_ArcadeIndex;       // index into the arcade level list
 extern float GAM_Scroll;          // scroll value for background textures, [0, 1)
 
 void GAM_Reset();                 // mode 0, nothing pending (start-up and tests)
-void GAM_SetMode(int mode);       // immediate change with the entry actions
+void GAM_SetMode(int mode);       // immediate change with the entry actions; ends a waiting
+                                  // request; the current mode again only logs (and fades a
+                                  // black screen back in); play whose level cannot start
+                                  // goes on to the title
 void GAM_RequestMode(int mode);   // change after a fade to black; ignored while one waits
 bool GAM_RequestPending();
 void GAM_ChooseArcade(int difficulty);  // the title's arcade choice 1..3, without the request

@@ -187,6 +187,8 @@ void FX_DrawFade()
 
 bool FX_IsFadedOut() { return g_fade.level > 0.99f; }
 
+bool FX_FadeRunning() { return g_fade.duration > 0; }
+
 float FX_FadeLevel() { return g_fade.level; }
 
 void FX_DrawLevel(float level, float depth)

@@ -38,6 +38,7 @@ void FX_DrawFlashes();                        // the sum of all running flashes,
 void FX_SetFade(float start, float end, float duration);  // restarts the fade clock
 void FX_DrawFade();
 bool FX_IsFadedOut();                         // current level above 0.99
+bool FX_FadeRunning();                        // a fade started by FX_SetFade has not yet ended
 float FX_FadeLevel();
 void FX_DrawLevel(float level, float depth);  // a darkening of that level at once
 void FX_DrawScreenEffects();                  // the fade: last in every frame's mode drawing

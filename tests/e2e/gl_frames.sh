@@ -11,9 +11,10 @@ mkdir -p "$run/home" "$run/inst" "$run/shots"
 ln -s "$build/zandor" "$run/inst/zandor"
 [ -f "$build/Zandor.lmo" ] && ln -s "$build/Zandor.lmo" "$run/inst/Zandor.lmo"
 printf '#WINDOWED\n#TESTFORHOLES\n' > "$run/inst/Config.txt"
-# At 10 ms a frame the colour changes every 10 frames; shots 7 frames apart see both.
+# At 10 ms a frame the colour changes every 10 frames; shots 7 frames apart see both. The title
+# fades in from black over its first half second, so the shots start after it.
 {
-  echo "wait 5"
+  echo "wait 80"
   for i in 1 2 3 4 5 6; do echo "screenshot hole$i"; echo "wait 7"; done
   echo "quit"
 } > "$run/script.txt"
