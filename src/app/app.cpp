@@ -220,6 +220,11 @@ void APP_BeginDrawing()
     DEV_Clear(true, 0, 0, 0);
     CAM_Setup();
     DRW_FrameDefaults();
+    APP_SetSceneLight();
+}
+
+void APP_SetSceneLight()
+{
     LIGHT_Enable(true);
     LIGHT_SetDirectional(CAM_Dir, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0);
     DRW_SetRenderState(gfx::RS_LIGHTING, 1);

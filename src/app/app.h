@@ -20,6 +20,7 @@ void APP_PumpMessages();
 int APP_MainLoop();
 void APP_Frame();
 void APP_BeginDrawing();                    // viewport, clear, camera, default states, scene light
+void APP_SetSceneLight();                   // lighting on, light 0 white along CAM_Dir, no ambient
 void APP_SetupFolders();
 void APP_InitSubsystems();
 void APP_FirstScreen();

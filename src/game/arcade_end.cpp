@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/app.h"
 #include "app/clock.h"
 #include "core/settings.h"
 #include "game/arcade.h"
@@ -228,7 +229,7 @@ void ARENA_Draw()
     LIGHT_Enable(false);
     DEV_SetTransform(gfx::TS_WORLD, MTH_MakeIdentity());
     const bool culling = DRW_IsCulling();
-    DRW_SetCull(false);   // both are seen from inside the arena
+    DRW_SetCull(false);   // the floor is seen from above, each wall panel from inside
     DRW_SetAddress(0);
 
     const float cx = BRD_Centre.x, cy = BRD_Centre.y;
@@ -263,12 +264,17 @@ void ARENA_Draw()
         QUAD_SetCorners(Vec3{x0, y0, kArenaTop}, Vec3{x1, y1, kArenaTop}, Vec3{x0, y0, kArenaFloor},
                         Vec3{x1, y1, kArenaFloor});
         const float mid = 0.5f * (a0 + a1);
-        QUAD_SetNormal(Vec3{-std::cos(mid), -std::sin(mid), 0.0f});
+        // The wall is seen from inside only: the orbit can take the eye out past the wall
+        // when the stack is low, and a panel seen from behind would then hide the board.
+        const Vec3 inward{-std::cos(mid), -std::sin(mid), 0.0f};
+        const Vec3 toEye{CAM_Eye.x - 0.5f * (x0 + x1), CAM_Eye.y - 0.5f * (y0 + y1), 0.0f};
+        if (MTH_Dot(inward, toEye) <= 0.0f) continue;
+        QUAD_SetNormal(inward);
         const float u0 = (float)(i % 4) * 0.25f;
         QUAD_SetUV(u0, 0.0f, u0 + 0.25f, 1.0f);
         QUAD_Draw();
     }
 
     DRW_SetCull(culling);
-    LIGHT_Enable(true);
+    APP_SetSceneLight();   // switching lighting off also put out the scene's light
 }
