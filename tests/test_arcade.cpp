@@ -263,7 +263,7 @@ TEST_F(ArcadeTest, NoDropWhileThePanicMeterIsUp)
     EXPECT_FALSE(g_spawned.empty());
 }
 
-TEST_F(ArcadeTest, NoDropOutsideArcadeOrWhilePaused)
+TEST_F(ArcadeTest, NoDropOutsideArcadeWhilePausedOrOnALostBoard)
 {
     ARC_DropTimer = -1.0f;
     GAM_Type = GAM_TYPE_NONE;
@@ -271,6 +271,10 @@ TEST_F(ArcadeTest, NoDropOutsideArcadeOrWhilePaused)
     GAM_Type = GAM_TYPE_ARCADE;
     HUD_Paused = 1;
     DropTick();
+    HUD_Paused = 0;
+    ARC_GameOver = 1;   // the panic meter is down to 0 again, but the board is gone
+    DropTick();
+    ARC_GameOver = 0;
     EXPECT_TRUE(g_spawned.empty());
     EXPECT_FLOAT_EQ(ARC_DropTimer, -1.0f);
 }

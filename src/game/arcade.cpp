@@ -225,6 +225,9 @@ void ARC_BagEmpty()
 void ARC_Drops()
 {
     if (!IsArcade() || HUD_Paused || GAM_LevelFading()) return;
+    // A lost board takes no more blocks: its tiles are gone, and the panic meter that held
+    // the drops back decays towards 0 while the lost board is still on screen.
+    if (ARC_GameOver) return;
     ARC_DropTimer -= TIM_GameDelta;
     if (!(ARC_DropTimer < 0.0f) || ARC_PanicMeter != 0.0f) return;
 

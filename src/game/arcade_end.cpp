@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "app/clock.h"
+#include "core/log.h"
 #include "core/settings.h"
 #include "game/arcade.h"
 #include "game/block.h"
@@ -18,6 +19,7 @@
 #include "game/board.h"
 #include "game/camera.h"
 #include "game/hud.h"
+#include "game/match.h"
 #include "game/mode.h"
 #include "game/sfx.h"
 #include "render/device.h"
@@ -111,6 +113,7 @@ void GameOver()
     ARC_BoardState = ARC_LOST;
     ARC_GameOver = 1;
     ARC_Countdown = 0.0f;
+    LOG_Write("Board lost : score %d, level %d", SCORE_Score, ARC_LevelNumber);
     SFX_Play("SND_GAMEOVER");
     CAM_RequestShake(0.5f);
     if (CFG_Detail > 0.9f) {
