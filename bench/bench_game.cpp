@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "bench_support.h"
 #include "core/math.h"
 #include "core/mem.h"
 #include "data/mesh_format.h"
@@ -36,35 +37,6 @@ namespace {
 constexpr int kSide = 10;
 constexpr int kLayers = 14;
 
-// A 24-vertex box with one texture: what the block meshes cost in the queue.
-std::vector<uint8_t> BoxImage(const char* texture)
-{
-    std::vector<MeshVertex> v;
-    std::vector<uint16_t> idx;
-    for (int face = 0; face < 6; face++) {
-        uint16_t b = (uint16_t)v.size();
-        for (int k = 0; k < 4; k++)
-            v.push_back(MeshVertex{(float)(k & 1), (float)(k >> 1), (float)face, 0, 0, 1, 0xFF808080u, 0, 0});
-        for (uint16_t i : {0, 1, 2, 2, 1, 3}) idx.push_back((uint16_t)(b + i));
-    }
-    MeshHeader h{};
-    std::memcpy(h.magic, MESHF_Magic, 3);
-    h.version = MESHF_Version;
-    h.vertexOfs = sizeof h;
-    h.vertexCount = (uint32_t)v.size();
-    h.indexOfs = h.vertexOfs + (uint32_t)(v.size() * sizeof(MeshVertex));
-    h.indexCount = (uint32_t)idx.size();
-    h.partOfs = h.indexOfs + (uint32_t)(idx.size() * 2);
-    h.partCount = 1;
-    std::snprintf(h.textures[0], MESHF_NameSize, "%s", texture);
-    MeshPart part{0, 12, 0, 24, 0, 36};
-    std::vector<uint8_t> img(h.partOfs + sizeof part);
-    std::memcpy(img.data(), &h, sizeof h);
-    std::memcpy(img.data() + h.vertexOfs, v.data(), v.size() * sizeof(MeshVertex));
-    std::memcpy(img.data() + h.indexOfs, idx.data(), idx.size() * 2);
-    std::memcpy(img.data() + h.partOfs, &part, sizeof part);
-    return img;
-}
 
 // No two neighbours along x, y or z share a colour.
 int PatternColour(int x, int y, int z) { return (x + 2 * y + 3 * z) % 5 + 1; }
@@ -93,7 +65,7 @@ World* MakeWorld(gfx::Device* dev)
     for (const char* n : names) {
         char tex[32];
         std::snprintf(tex, sizeof tex, "TEX_%s", n + 4);
-        w->images.push_back(BoxImage(tex));
+        w->images.push_back(bench::BoxImage(tex));
         MESH_Load(n, w->images.back().data(), (int)w->images.back().size());
     }
 
@@ -147,6 +119,18 @@ void Tick()
     MTL_Flush();
 }
 
+void BM_GameTick_WorstBoard_NullDevice(benchmark::State& state)
+{
+    bench::NullDevice* dev = new bench::NullDevice;
+    World* w = MakeWorld(dev);
+    for (int i = 0; i < 4; i++) Tick();
+    for (auto _ : state) Tick();
+    state.counters["objects"] = OBJ_Count();
+    DestroyWorld(w);
+    DEV_Device = nullptr;
+    delete dev;
+}
+
 void BM_GameTick_WorstBoard(benchmark::State& state)
 {
     gfx::RecordingDevice* rec = gfx::GFX_CreateRecordingDevice();
@@ -171,5 +155,6 @@ void BM_GameTick_WorstBoard(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_GameTick_WorstBoard)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_GameTick_WorstBoard_NullDevice)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -54,6 +54,7 @@ struct Block {
     // Not in the stored design record, kept with the block for its effects:
     float flying;             // game-over flight timer, 1 → 0 (velocity is on the object)
     float removeScale;        // scale of the vanish animation
+    float shadowFade;         // drop shadow fade-in, 0 → 1 while the block casts one
     Object* inner;            // the child that shows the inner model, or null
     int emitters[5];          // particle instances owned by this block (0 = none)
 };

@@ -5,8 +5,8 @@
 // Depends on game/block, game/board, game/blocktypes, game/arcade (difficulty), game/mode (mode
 // time), game/hud (pause), game/sfx, scene/object, render/mesh, render/material, app/clock,
 // core/input, core/settings, core/math. Limits: 10 entries in the odd list, 128 absorbers per
-// tick, 128 drop shadows fading in at once (more are drawn at full strength). The black hole's
-// DFG_HIDE belongs to this module: it is cleared again once the block is no longer a black hole.
+// tick. The black hole's DFG_HIDE belongs to this module: it is cleared again once the block is
+// no longer a black hole.
 #pragma once
 #include <cstdint>
 
@@ -35,7 +35,7 @@ void STORM_Start(float seconds);           // a cleared group held a colourful b
 void ABS_Tick();                           // absorbers swallow what entered their cell
 void SPC_ResetLevel();                     // strobe, storm and odd state stopped; lists emptied
                                            // (the odd timer is left as the level start armed it)
-void SPC_ResetEffects();                   // the highlight angle and the shadow fades forgotten
+void SPC_ResetEffects();                   // the highlight angle forgotten
                                            // (part of SPC_ResetLevel)
 
 // List membership (the per-block hooks use them; false when the list is full or has b already).

@@ -30,7 +30,6 @@
 namespace {
 
 constexpr int kColours = 5;
-constexpr int kShadowSlots = 128;
 constexpr float kOddShake = 0.15f;            // radians at a full odd flash
 constexpr float kOddFlashRate = 0.5f;         // per second
 constexpr float kFlashSeconds = 0.03f;
@@ -52,15 +51,8 @@ const Vec3 kAxes4[4] = {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
 const Vec3 kAxes6[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
 const char* const kAbsorbModels[4] = {"BFM_ABSORB1", "BFM_ABSORB2", "BFM_ABSORB3", "BFM_ABSORB4"};
 
-struct ShadowSlot {
-    const Block* block;
-    float fade;
-};
-
 const Block* g_hoverBlock = nullptr;   // the block the highlight angle belongs to
 float g_hoverAngle = 0.0f;
-ShadowSlot g_shadows[kShadowSlots];
-int g_shadowsUsed = 0;   // slots taken: most blocks hold none, and skip the search
 
 bool IsSlider(int t) { return t >= BLK_REDSLIDER && t <= BLK_METALSLIDER; }
 bool IsBomb(int t) { return t >= BLK_BOMB3 && t <= BLK_BOMB0; }
@@ -403,32 +395,10 @@ void Vortex(const Block* b)
 
 // ---- Drawing-only effects ----
 
-float* ShadowFade(const Block* b, bool take)
-{
-    ShadowSlot* free = nullptr;
-    for (ShadowSlot& s : g_shadows) {
-        if (s.block == b) return &s.fade;
-        if (!s.block && !free) free = &s;
-    }
-    if (!take || !free) return nullptr;
-    g_shadowsUsed++;
-    free->block = b;
-    free->fade = 0.0f;
-    return &free->fade;
-}
+// A block that stops casting its shadow starts the next one from nothing again.
+void ReleaseShadow(Block* b) { b->shadowFade = 0.0f; }
 
-void ReleaseShadow(const Block* b)
-{
-    if (!g_shadowsUsed) return;
-    for (ShadowSlot& s : g_shadows)
-        if (s.block == b) {
-            s = ShadowSlot{};
-            g_shadowsUsed--;
-            return;
-        }
-}
-
-void DropShadow(const Block* b)
+void DropShadow(Block* b)
 {
     const Object* o = b->object;
     const Vec3& p = o->position;
@@ -454,12 +424,9 @@ void DropShadow(const Block* b)
         ReleaseShadow(b);
         return;
     }
-    float fade = 1.0f;
-    if (float* f = ShadowFade(b, true)) {
-        *f += kShadowFadeIn * TIM_GameDelta;
-        if (*f > 1.0f) *f = 1.0f;
-        fade = *f;
-    }
+    b->shadowFade += kShadowFadeIn * TIM_GameDelta;
+    if (b->shadowFade > 1.0f) b->shadowFade = 1.0f;
+    const float fade = b->shadowFade;
     float alpha = 0.5f - height / 6.0f;
     if (alpha > 0.5f) alpha = 0.5f;
     alpha *= fade;
@@ -594,8 +561,6 @@ void SPC_ResetEffects()
 {
     g_hoverBlock = nullptr;
     g_hoverAngle = 0.0f;
-    for (ShadowSlot& s : g_shadows) s = ShadowSlot{};
-    g_shadowsUsed = 0;
 }
 
 void SPC_Start(Block* b)
