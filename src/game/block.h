@@ -51,7 +51,7 @@ struct Block {
     float metalTimer;         // seconds until an odd metal block turns odd again
     float colourful;          // seconds of the colourful state
     float flash;              // remaining bright-model flash
-    // Not in the stored design record, kept with the block for its effects:
+    // Kept with the block for its effects as well:
     float flying;             // game-over flight timer, 1 → 0 (velocity is on the object)
     float removeScale;        // scale of the vanish animation
     float shadowFade;         // drop shadow fade-in, 0 → 1 while the block casts one

@@ -1,6 +1,6 @@
 // game/sfx — the game's sounds and particle effects, called by name.
 //
-// The puzzle names its sounds ("SND_B_SLIDE") and effects ("PFX_GONE_RED") as the design has
+// The puzzle names its sounds ("SND_B_SLIDE") and effects ("PFX_GONE_RED") as the content has
 // them. This module turns a name into a call of the sound bank or the particle system, and
 // keeps a small count of what was asked for, so tests can check that a move played its sound
 // without a sound device. Until the sound and particle modules are linked in, the calls are
