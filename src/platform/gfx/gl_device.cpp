@@ -14,6 +14,7 @@
 #include <epoxy/gl.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <unordered_set>
 
@@ -221,7 +222,7 @@ public:
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture_);
 
         std::string why;
-        if (!GL_BuildProgram(&prog_, &why)) {
+        if (!GL_BuildProgram(&prog_, nullptr, &why)) {
             GFX_SetLastError("shader: %s", why.c_str());
             return false;
         }
@@ -270,6 +271,7 @@ public:
             for (IndexBuffer* b : ibs_) glDeleteBuffers(1, &static_cast<GlIndexBuffer*>(b)->core.name);
             DeleteTarget();
             GL_DeleteProgram(&prog_);
+            for (int i = 0; i < variantCount_; i++) GL_DeleteProgram(&variants_[i]);
             if (vao_) glDeleteVertexArrays(1, &vao_);
             if (ring_) glDeleteBuffers(1, &ring_);
             if (sampler_) glDeleteSamplers(1, &sampler_);
@@ -802,11 +804,15 @@ private:
     {
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         glBindVertexArray(vao_);
-        glUseProgram(prog_.program);
-        if (!dirty_) return;
+        if (!dirty_) {
+            glUseProgram(current_->program);
+            return;
+        }
         dirty_ = false;
         const uint32_t* rs = state_.rs;
         const uint32_t* t0 = state_.tss[0];
+        current_ = ProgramFor(rs, t0);
+        glUseProgram(current_->program);
 
         if (rs[RS_ZENABLE]) glEnable(GL_DEPTH_TEST);
         else glDisable(GL_DEPTH_TEST);
@@ -837,7 +843,7 @@ private:
         glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GlAddress(t0[TSS_ADDRESSU]));
         glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GlAddress(t0[TSS_ADDRESSV]));
 
-        const GlProgram& p = prog_;
+        const GlProgram& p = *current_;
         float wv[16], wvp[16], nm[9];
         MatMul(state_.world, state_.view, wv);
         MatMul(wv, state_.projection, wvp);
@@ -898,9 +904,41 @@ private:
         glUniform1f(p.alphaRef, (float)(rs[RS_ALPHAREF] & 255));
     }
 
+    // The program built for this fragment set-up, made on first use; the general program when
+    // the table is full or a build fails.
+    const GlProgram* ProgramFor(const uint32_t* rs, const uint32_t* t0)
+    {
+        const bool test = rs[RS_ALPHATESTENABLE] != 0;
+        GlFragmentKey key{{(int)t0[TSS_COLOROP], (int)t0[TSS_COLORARG1], (int)t0[TSS_COLORARG2],
+                           (int)t0[TSS_ALPHAOP], (int)t0[TSS_ALPHAARG1], (int)t0[TSS_ALPHAARG2],
+                           rs[RS_SHADEMODE] == SHADE_FLAT ? 1 : 0, test ? 1 : 0,
+                           test ? (int)rs[RS_ALPHAFUNC] : 0}};
+        for (int i = 0; i < variantCount_; i++)
+            if (keys_[i] == key) return &variants_[i];
+        if (variantCount_ == kVariants || variantFailed_) return &prog_;
+        std::string why;
+        GlProgram& v = variants_[variantCount_];
+        if (!GL_BuildProgram(&v, &key, &why)) {
+            variantFailed_ = true;   // the general program carries on; say so once
+            fprintf(stderr, "zandor: specialised shader refused, using the general one: %s\n", why.c_str());
+            return &prog_;
+        }
+        glUseProgram(v.program);
+        glUniform1i(v.tex, 0);
+        keys_[variantCount_++] = key;
+        return &v;
+    }
+
+    static constexpr int kVariants = 48;
+
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     GlProgram prog_;
+    GlProgram variants_[kVariants];
+    GlFragmentKey keys_[kVariants] = {};
+    int variantCount_ = 0;
+    bool variantFailed_ = false;
+    const GlProgram* current_ = &prog_;
     GLuint vao_ = 0, ring_ = 0, sampler_ = 0, white_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     size_t ringPos_ = 0;

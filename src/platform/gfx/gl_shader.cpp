@@ -122,18 +122,37 @@ bool Compare(int func, float v, float ref)
 
 void main()
 {
-    vec4 diffuse = uFlat != 0 ? vColourFlat : vColour;
+    vec4 diffuse = FLAT_SHADE != 0 ? vColourFlat : vColour;
     vec4 tex = texture(uTex, vUV);
     vec4 result = diffuse;
-    if (uColourOp != TOP_DISABLE) {
-        result.rgb = Op(uColourOp, Arg(uColourArg1, diffuse, tex), Arg(uColourArg2, diffuse, tex), diffuse).rgb;
-        if (uAlphaOp != TOP_DISABLE)
-            result.a = Op(uAlphaOp, Arg(uAlphaArg1, diffuse, tex), Arg(uAlphaArg2, diffuse, tex), diffuse).a;
+    if (COLOUR_OP != TOP_DISABLE) {
+        result.rgb = Op(COLOUR_OP, Arg(COLOUR_ARG1, diffuse, tex), Arg(COLOUR_ARG2, diffuse, tex), diffuse).rgb;
+        if (ALPHA_OP != TOP_DISABLE)
+            result.a = Op(ALPHA_OP, Arg(ALPHA_ARG1, diffuse, tex), Arg(ALPHA_ARG2, diffuse, tex), diffuse).a;
     }
-    if (uAlphaTest != 0 && !Compare(uAlphaFunc, floor(result.a * 255.0 + 0.5), uAlphaRef)) discard;
+    if (ALPHA_TEST != 0 && !Compare(ALPHA_FUNC, floor(result.a * 255.0 + 0.5), uAlphaRef)) discard;
     fragColour = result;
 }
 )GLSL";
+
+// The stage-0 operations and the alpha test read through these names: the uniforms in the
+// general program, constants in a program built for one fragment set-up, where the compiler
+// folds every branch away (a software rasteriser then shades several times faster).
+std::string FragmentSetup(const GlFragmentKey* key)
+{
+    const char* names[] = {"COLOUR_OP", "COLOUR_ARG1", "COLOUR_ARG2", "ALPHA_OP", "ALPHA_ARG1",
+                           "ALPHA_ARG2", "FLAT_SHADE", "ALPHA_TEST", "ALPHA_FUNC"};
+    const char* uniforms[] = {"uColourOp", "uColourArg1", "uColourArg2", "uAlphaOp", "uAlphaArg1",
+                              "uAlphaArg2", "uFlat", "uAlphaTest", "uAlphaFunc"};
+    std::string s;
+    char line[96];
+    for (int i = 0; i < 9; i++) {
+        if (key) snprintf(line, sizeof line, "#define %s %d\n", names[i], key->v[i]);
+        else snprintf(line, sizeof line, "#define %s %s\n", names[i], uniforms[i]);
+        s += line;
+    }
+    return s;
+}
 
 std::string Defines()
 {
@@ -178,13 +197,13 @@ GLuint Compile(GLenum kind, const std::string& src, std::string* why)
 
 } // namespace
 
-bool GL_BuildProgram(GlProgram* out, std::string* why)
+bool GL_BuildProgram(GlProgram* out, const GlFragmentKey* key, std::string* why)
 {
     *out = GlProgram();
     std::string head = Defines();
     GLuint vs = Compile(GL_VERTEX_SHADER, head + kVertex, why);
     if (!vs) return false;
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, head + kFragment, why);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, head + FragmentSetup(key) + kFragment, why);
     if (!fs) {
         glDeleteShader(vs);
         return false;

@@ -1,4 +1,4 @@
-// platform/gfx (local) — the GL device's one shader program: the fixed-function behaviour the
+// platform/gfx (local) — the GL device's shader programs: the fixed-function behaviour the
 // engine relies on (transforms, pre-transformed vertices, directional lighting, stage-0 colour
 // and alpha operations, alpha test). Used by gl_device.cpp only.
 // Depends on: libepoxy (a current GL 3.3 core context).
@@ -23,8 +23,21 @@ struct GlProgram {
     GLint alphaTest = -1, alphaFunc = -1, alphaRef = -1;
 };
 
-// Compile and link; false with the compiler's log in *why.
-bool GL_BuildProgram(GlProgram* out, std::string* why);
+// One fragment set-up: stage 0's colour op and arguments, alpha op and arguments, flat shading,
+// alpha test on/off and its function, in that order.
+struct GlFragmentKey {
+    int v[9];
+    bool operator==(const GlFragmentKey& o) const
+    {
+        for (int i = 0; i < 9; i++)
+            if (v[i] != o.v[i]) return false;
+        return true;
+    }
+};
+
+// Compile and link; false with the compiler's log in *why. With a key, the fragment stage is
+// built for that set-up only (its uniforms are then unused); without, it reads them.
+bool GL_BuildProgram(GlProgram* out, const GlFragmentKey* key, std::string* why);
 void GL_DeleteProgram(GlProgram* p);
 
 } // namespace gfx
