@@ -17,8 +17,10 @@
 #include "game/board.h"
 #include "game/level.h"
 #include "game/levellist.h"
+#include "game/match.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/specials.h"
 #include "scene/object.h"
 #include "test_support.h"
 
@@ -28,6 +30,11 @@ namespace {
 const char kLevel[] =
     "DIM 3 3 SHA 1 1 1 1 1 1 1 1 1 TIM 45 "
     "BLK 1 1 0 Scenery01 BLK 0 0 0 Red END";
+
+// A 4 x 2 board: three reds in a row, a fourth red beside the row's end, and a green.
+const char kGroupLevel[] =
+    "DIM 4 2 SHA 1 1 1 1 1 1 1 1 "
+    "BLK 0 0 0 Red BLK 1 0 0 Red BLK 2 0 0 Red BLK 3 1 0 Red BLK 0 1 0 Green END";
 
 class PlayTest : public LoggedTest {
 protected:
@@ -42,10 +49,11 @@ protected:
         APP_InstallDir = dir_;
         {
             std::ofstream f(dir_ + "/Zandor.lmo", std::ios::binary);
-            f << TEST_MakeArchive({{"TXT_GAMEID", "#GAMEID ZNDR\n"}, {"LEV_PLAYTEST", kLevel}});
+            f << TEST_MakeArchive({{"TXT_GAMEID", "#GAMEID ZNDR\n"}, {"LEV_PLAYTEST", kLevel},
+                                  {"LEV_GROUPTEST", kGroupLevel}});
         }
         ASSERT_TRUE(LMO_OpenAll());
-        const std::string list = "TESSIVAL GAME #LEVEL \"playtest\" #END";
+        const std::string list = "TESSIVAL GAME #LEVEL \"playtest\" #LEVEL \"grouptest\" #END";
         SET_ParseList("LED_TEST", list.c_str(), list.size());
         OBJ_InitLists();
         GAM_Reset();
@@ -121,6 +129,48 @@ TEST_F(PlayTest, GameUpdateCountsLiveBlocksAndEndsWithEmptyClaims)
     for (const Cell& c : BRD_Cells) EXPECT_EQ(c.block, nullptr);
     OBJ_RunAll(false);
     EXPECT_NE(BRD_Cells[CELL_Index(0, 0, 0)].block, nullptr);
+}
+
+// The whole tick as the frame runs it: the game update, then every behaviour.
+void Tick(int n = 1)
+{
+    for (int i = 0; i < n; i++) {
+        GAME_Update();
+        OBJ_RunAll(false);
+    }
+}
+
+Block* BlockAt(int x, int y, int z)
+{
+    const int cell = CELL_Index(x, y, z);
+    return cell < 0 ? nullptr : BRD_Cells[cell].block;
+}
+
+// A player's move completes a group: the moved red steps into the row's end, the four reds
+// vanish together and score 4 x 50 at difficulty 1; the green is left alone.
+TEST_F(PlayTest, AMoveThatCompletesAGroupClearsAndScoresIt)
+{
+    GAM_Type = GAM_TYPE_NONE;
+    GAM_Mode = GAM_MODE_PLAY;
+    ARC_Difficulty = 1;
+    SCORE_Score = 0;
+    ASSERT_TRUE(LVL_Start(1, false));
+    ODD_Timer = 1000.0f;   // no odd event may recolour a block meanwhile
+    Tick(20);   // past the start's match delay: three in a row are not enough
+    EXPECT_EQ(SCORE_Score, 0);
+    EXPECT_EQ(BLK_LiveCount[BLK_RED], 4);
+
+    Block* mover = BlockAt(3, 1, 0);
+    ASSERT_NE(mover, nullptr);
+    BLK_Dragged = mover;
+    BLK_QueueMove(mover, Vec3{0.0f, -1.0f, 0.0f}, false);
+    Tick(30);   // 0.2 s of step, the settle time, then the search
+    EXPECT_EQ(BLK_Moves, 1);
+    EXPECT_EQ(SCORE_Score, 200);
+    Tick(200);  // the vanish animation runs out
+    EXPECT_EQ(BLK_LiveCount[BLK_RED], 0);
+    EXPECT_EQ(BLK_LiveCount[2], 1);   // the green
+    GAM_Mode = GAM_MODE_NONE;
 }
 
 } // namespace
