@@ -588,6 +588,28 @@ TEST_F(GfxGl, AlphaBlendAndAlphaTest)
     ExpectNear(Pixel(40, 10), 0x000000);
 }
 
+// Each texture-stage and alpha-test set-up gets a program of its own. Going back to a set-up
+// seen before must find its program again with this draw's values, not the ones it last had.
+TEST_F(GfxGl, ASetUpSeenBeforeTakesTheNewValues)
+{
+    dev_->SetRenderState(RS_ALPHATESTENABLE, 1);
+    dev_->SetRenderState(RS_ALPHAFUNC, CMP_GREATER);
+    dev_->SetRenderState(RS_ALPHAREF, 5);
+    Quad(0, 0, 32, kH, 0.5f, 0x40008000u);                  // alpha 0x40 passes "> 5"
+    ExpectNear(Pixel(10, 10), 0x00FF00);
+    dev_->SetRenderState(RS_ALPHATESTENABLE, 0);
+    dev_->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);   // the vertex colour as it is
+    Quad(32, 0, kW, kH, 0.5f, 0xFF800000u);
+    ExpectNear(Pixel(40, 10), 0x800000);
+    // The first set-up again, with a reference the same alpha no longer passes.
+    dev_->SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE2X);
+    dev_->SetRenderState(RS_ALPHATESTENABLE, 1);
+    dev_->SetRenderState(RS_ALPHAREF, 100);
+    Quad(0, 0, 32, kH, 0.5f, 0x40000080u);
+    ExpectNear(Pixel(10, 10), 0x00FF00);
+    dev_->SetRenderState(RS_ALPHATESTENABLE, 0);
+}
+
 TEST_F(GfxGl, DepthTestAndWrites)
 {
     Quad(0, 0, kW, kH, 0.2f, 0xFF008000u);                  // near green
