@@ -71,6 +71,7 @@ void ResetArcadeWorld(int width, int height)
 
 void TearDownArcadeWorld()
 {
+    OBJ_DestroyAll();   // a game over leaves its flying pieces in the object list
     ARC_SetSpawner(nullptr);
     BRD_ClearGrid();
     BLK_ResetLiveCounts();
