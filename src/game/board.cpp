@@ -41,12 +41,6 @@ bool HasFraction(float v) { return v != (float)(int)v; }
 
 } // namespace
 
-int CELL_Index(int x, int y, int z)
-{
-    if (x < 0 || y < 0 || x >= BRD_Width || y >= BRD_Height || z < 0) return -1;
-    return x + BRD_Width * (y + z * BRD_Height);
-}
-
 int CELL_IndexAt(const Vec3& p)
 {
     // Positions on the board are never negative; anything below 0 is off it, not cell 0.

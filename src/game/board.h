@@ -42,7 +42,12 @@ extern Vec3 BRD_Centre;                 // centre of the shape's bounding box (z
 extern Vec3 BRD_Extent;                 // size of the bounding box (z = 0)
 extern float BRD_Radius;                // (extent x + extent y) / 2 + 2.5
 
-int CELL_Index(int x, int y, int z);        // x + w (y + z h); -1 off the board or below layer 0
+// x + w (y + z h); -1 off the board or below layer 0. Inline: every search of the grid calls it.
+inline int CELL_Index(int x, int y, int z)
+{
+    if (x < 0 || y < 0 || x >= BRD_Width || y >= BRD_Height || z < 0) return -1;
+    return x + BRD_Width * (y + z * BRD_Height);
+}
 int CELL_IndexAt(const Vec3& p);            // CELL_Index of the truncated position
 bool BRD_InShape(int x, int y);             // false off the board, else the shape byte
 bool BRD_SetSize(int width, int height);    // sets size and globals, clears the shape; false

@@ -402,6 +402,9 @@ struct DrawRecord {
     IndexBuffer* indices = nullptr;
     bool inScene = false;                        // between BeginScene and EndScene
     StateSnapshot state;
+
+    DrawRecord() = default;
+    explicit DrawRecord(const StateSnapshot& s) : state(s) {}   // no zeroing before the copy
 };
 
 class RecordingDevice : public Device {

@@ -440,7 +440,7 @@ public:
 
     DrawRecord& NewDraw(uint32_t kind, uint32_t type, uint32_t primCount, uint32_t stride)
     {
-        draws_.emplace_back();
+        draws_.emplace_back(state_);
         DrawRecord& d = draws_.back();
         d.kind = kind;
         d.primType = type;
@@ -449,7 +449,6 @@ public:
         d.streamSource = stream_;
         d.indices = indices_;
         d.inScene = inScene_;
-        d.state = state_;
         return d;
     }
 
