@@ -121,7 +121,9 @@ void QueueVanishCube(const Block* b)
     float s = b->removeScale;
     float fade = (kVanishEnd - s) / (kVanishEnd - 1.0f);
     if (fade <= 0.0f) return;
-    float r = 0.3f, g = 0.3f, bl = 0.3f;
+    fade *= fade;   // gone from view well before it reaches its full size
+    // Faint: the cube is added over the scene, and a whole group's cubes overlap.
+    float r = 0.15f, g = 0.15f, bl = 0.15f;
     const BlockType* t = BLK_Type(b->type);
     if (STORM_Strobe > 0.0f && t) {
         r = t->colour[0];
