@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "game/blocktypes.h"
 #include "game/board.h"
 #include "game/level.h"
 #include "game/levellist.h"
@@ -19,13 +20,14 @@ namespace {
 
 volatile uint32_t g_sink;
 uint32_t g_sum;
-alignas(16) char g_blocks[BRD_CellCount];
-int g_next;
+alignas(16) char g_block[16];
 
-Block* Spawn(int type, int x, int y, int z)
+// Stands in for the block spawn: claims the cells as a spawned block would.
+bool Spawn(int type, int x, int y, int z)
 {
     g_sum += (uint32_t)(type + x + y + z);
-    return reinterpret_cast<Block*>(&g_blocks[g_next++ % BRD_CellCount]);
+    BRD_Claim(reinterpret_cast<Block*>(g_block), Vec3{(float)x, (float)y, (float)z}, BLK_Types[type].size);
+    return true;
 }
 
 } // namespace
@@ -45,7 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < 36; i++) BRD_Board.shape[i] = 1;
     BRD_ClearGrid();
     LEV_ReadText(text.data(), text.size(), "fuzz");
-    g_next = 0;
     g_sum += (uint32_t)LEV_PlaceBlocks(Spawn);
     g_sum += (uint32_t)LEV_Level.topLayer;
 
