@@ -696,6 +696,20 @@ TEST_F(GameOverTest, BlocksTurnToMetalAndAreThrownOutwards)
     EXPECT_GT(FX_FlashSlot(0)->left, 0.0f);   // full detail: the flash
 }
 
+// A block that dropped in during the tick of the game over has claimed no cell yet; it is
+// thrown with the rest instead of staying behind in its colour.
+TEST_F(GameOverTest, ABlockThatClaimedNothingYetIsThrownToo)
+{
+    ASSERT_TRUE(BLK_Spawn(Vec3{1.0f, 1.0f, 13.0f}, BLK_RED, false, false));
+    Object* o = OBJ_FindByBehaviour(BLK_Behaviour, nullptr);
+    ASSERT_NE(o, nullptr);
+    Block* b = BLK_Of(o);
+    ASSERT_NE(b, nullptr);
+    EndGame();
+    EXPECT_EQ(b->flying, 1.0f);
+    EXPECT_EQ(b->type, BLK_METAL);
+}
+
 TEST_F(GameOverTest, LowDetailHasNoFlash)
 {
     CFG_Detail = 0.9f;

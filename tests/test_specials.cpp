@@ -167,6 +167,22 @@ TEST_F(SpecialsTest, OddEventsEveryOneToTwoSecondsAtDifficulty3)
     for (Block* b : blocks) EXPECT_EQ(b->oddFlash, 0.0f);
 }
 
+// On a lost board every block is flying metal: no odd event may pick one and turn it back into
+// a colour, and flashes already on the list are dropped.
+TEST_F(SpecialsTest, NoOddEventsOnALostBoard)
+{
+    std::vector<Block*> blocks = FillBoard(6, 6);
+    ODD_List[0] = blocks[0];
+    ODD_ListCount = 1;
+    ODD_Timer = 0.0f;
+    ARC_GameOver = 1;
+    for (int i = 0; i < 500; i++) Tick(blocks);
+    ARC_GameOver = 0;
+    EXPECT_EQ(SFX_Count("SND_ODD01"), 0);
+    EXPECT_EQ(OddOutcomes(), 0);
+    EXPECT_EQ(ODD_ListCount, 0);
+}
+
 TEST_F(SpecialsTest, OddListSwapsToAnotherColourOrTurnsMetal)
 {
     // A 1 x 1 board with an unclaimed block: nothing to slide to and nothing to spawn on, so every

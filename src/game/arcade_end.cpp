@@ -66,9 +66,21 @@ Vec3 RandomVector(float length)
 
 float Jitter() { return MTH_RandFloat(-0.3f, 0.6f); }
 
+void Throw(Block* b, const Vec3& at, int metal)
+{
+    b->flying = 1.0f;
+    Vec3 v{(at.x - BRD_Centre.x) * 0.8f + Jitter(), (at.y - BRD_Centre.y) * 0.8f + Jitter(),
+           at.z * 0.7f + 2.0f + Jitter()};
+    b->object->velocity = MTH_Add(v, RandomVector(5.0f));
+    b->type = BLK_METAL;
+    if (metal) OBJ_SetModel(b->object, metal, true);
+}
+
 // Every block on the board turns to metal and is thrown outwards and up; the block behaviour
 // flies it from here on. The cells are walked from the top down; a block that claims two cells
-// is thrown once.
+// is thrown once. Then every block object the cells did not name goes too: one that dropped in
+// this very tick has claimed nothing yet, and would otherwise stay behind in its colour and
+// fall through the space where the board was. Blocks already vanishing finish that.
 void ThrowBlocks()
 {
     const int columns = BRD_Width * BRD_Height;
@@ -81,14 +93,15 @@ void ThrowBlocks()
                 if (i < 0 || i >= BRD_CellCount) continue;
                 Block* b = BRD_Cells[i].block;
                 if (!b || !b->object || b->flying > 0.0f) continue;
-                b->flying = 1.0f;
-                Vec3 v{((float)x - BRD_Centre.x) * 0.8f + Jitter(),
-                       ((float)y - BRD_Centre.y) * 0.8f + Jitter(), (float)z * 0.7f + 2.0f + Jitter()};
-                b->object->velocity = MTH_Add(v, RandomVector(5.0f));
-                b->type = BLK_METAL;
-                if (metal) OBJ_SetModel(b->object, metal, true);
+                Throw(b, Vec3{(float)x, (float)y, (float)z}, metal);
             }
         }
+    }
+    for (Object* o = OBJ_FindByBehaviour(BLK_Behaviour, nullptr); o;
+         o = OBJ_FindByBehaviour(BLK_Behaviour, o)) {
+        Block* b = BLK_Of(o);
+        if (o->state == OBJ_STATE_DYING || !b || b->removal != BLK_ALIVE || b->flying > 0.0f) continue;
+        Throw(b, o->position, metal);
     }
 }
 

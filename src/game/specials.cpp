@@ -226,6 +226,12 @@ void ODD_Rearm()
 
 void ODD_Tick()
 {
+    // A lost board's blocks are flying metal: an odd event would turn one back into a colour.
+    if (ARC_GameOver) {
+        for (int i = 0; i < ODD_ListCount; i++) ODD_List[i] = nullptr;
+        ODD_ListCount = 0;
+        return;
+    }
     for (int i = 0; i < ODD_ListCount; i++) {
         Block* b = ODD_List[i];
         ODD_List[i] = nullptr;

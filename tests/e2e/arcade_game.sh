@@ -72,7 +72,8 @@ print('coloured pixels: start %d, most before the loss %d, after %d; grey after 
       % (start[0], grown, ended[0], ended[1]))
 if grown <= start[0] * 1.2:
     sys.exit('the stack did not grow: no blocks dropped in')
-if ended[0] * 5 > grown or ended[1] < 300:
-    sys.exit('the lost board did not turn to metal')
+# A single block left in its colour shows as about a hundred coloured samples.
+if ended[0] > 60 or ended[1] < 300:
+    sys.exit('the lost board did not all turn to metal')
 PY
 echo "arcade game e2e: ok"
