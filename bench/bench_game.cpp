@@ -47,12 +47,7 @@ struct World {
 
 World* MakeWorld(gfx::Device* dev)
 {
-    DEV_Device = dev;
-    DRW_InvalidateCache();
-    TEX_ResetForTests();
-    MESH_ResetForTests();
-    MTL_ResetForTests();
-    MEM_F_Init();
+    bench::StartRender(dev);
     MTH_InitIdentity();
     OBJ_InitLists();
     MTH_SeedRand(1);

@@ -44,12 +44,7 @@ struct Scene {
 
 Scene* MakeScene(gfx::Device* dev)
 {
-    DEV_Device = dev;
-    DRW_InvalidateCache();
-    TEX_ResetForTests();
-    MESH_ResetForTests();
-    MTL_ResetForTests();
-    MEM_F_Init();
+    bench::StartRender(dev);
     Scene* s = new Scene;
     for (int t = 0; t < kTypes; t++) {
         s->images.push_back(BoxImage(t));

@@ -1,6 +1,6 @@
-// Shared pieces of the benchmarks: a graphics device that accepts everything and keeps
-// nothing (what the engine itself costs, without a device's own work), and a 24-vertex box mesh
-// image with one texture, the cost of a block mesh in the render queue.
+// Shared pieces of the benchmarks: a fresh render start, a graphics device that accepts
+// everything and keeps nothing (what the engine itself costs, without a device's own work), and
+// a 24-vertex box mesh image with one texture, the cost of a block mesh in the render queue.
 #pragma once
 #include <benchmark/benchmark.h>
 
@@ -8,8 +8,14 @@
 #include <cstring>
 #include <vector>
 
+#include "core/mem.h"
 #include "data/mesh_format.h"
 #include "platform/gfx/gfx.h"
+#include "render/device.h"
+#include "render/draw.h"
+#include "render/material.h"
+#include "render/mesh.h"
+#include "render/texture.h"
 
 namespace bench {
 
@@ -86,6 +92,17 @@ public:
     }
     R ReadBackBuffer(std::vector<uint8_t>*, uint32_t*, uint32_t*) override { return gfx::GFX_FAIL; }
 };
+
+// The render side as a fresh start-up leaves it, drawing on dev.
+inline void StartRender(gfx::Device* dev)
+{
+    DEV_Device = dev;
+    DRW_InvalidateCache();
+    TEX_ResetForTests();
+    MESH_ResetForTests();
+    MTL_ResetForTests();
+    MEM_F_Init();
+}
 
 // A box of six quads, textured with one named texture.
 inline std::vector<uint8_t> BoxImage(const char* texture)

@@ -28,6 +28,7 @@
 #include "render/device.h"
 #include "render/mesh.h"
 #include "scene/object.h"
+#include "mesh_fixture.h"
 #include "render_fixture.h"
 
 namespace {
@@ -36,17 +37,7 @@ constexpr float kTick = 0.01f;   // 20 ticks make one 0.2-second step
 
 // ---- A block model: a unit cube standing on its cell, with itself as the pick mesh ----
 
-using Tri = std::array<Vec3, 3>;
-
-template <class T>
-uint32_t Append(std::vector<uint8_t>& img, const T* items, size_t count)
-{
-    while (img.size() % 4) img.push_back(0);
-    uint32_t at = (uint32_t)img.size();
-    img.resize(img.size() + sizeof(T) * count);
-    if (count) memcpy(img.data() + at, items, sizeof(T) * count);
-    return at;
-}
+using Tri = TEST_Tri;
 
 // Faces wound so that (B − A) × (C − A) points outward (clockwise on screen when seen).
 std::vector<Tri> BlockCube()
@@ -68,45 +59,7 @@ std::vector<Tri> BlockCube()
     return all;
 }
 
-std::vector<uint8_t> BlockMesh()
-{
-    std::vector<Tri> tris = BlockCube();
-    std::vector<uint8_t> img(sizeof(MeshHeader), 0);
-    MeshHeader h{};
-    memcpy(h.magic, MESHF_Magic, 3);
-    h.version = MESHF_Version;
-    std::vector<MeshVertex> v;
-    std::vector<uint16_t> idx;
-    std::vector<MeshPoint> pts;
-    std::vector<MeshPickTriangle> pt;
-    for (const Tri& t : tris) {
-        MeshPickTriangle p{};
-        for (int k = 0; k < 3; k++) {
-            idx.push_back((uint16_t)v.size());
-            p.index[k] = (uint16_t)pts.size();
-            v.push_back(MeshVertex{t[k].x, t[k].y, t[k].z, 0, 0, 1, 0xFF808080u, 0, 0});
-            pts.push_back(MeshPoint{t[k].x, t[k].y, t[k].z});
-        }
-        pt.push_back(p);
-    }
-    h.vertexCount = (uint32_t)v.size();
-    h.vertexOfs = Append(img, v.data(), v.size());
-    h.indexCount = (uint32_t)idx.size();
-    h.indexOfs = Append(img, idx.data(), idx.size());
-    MeshPart part{0, (uint32_t)tris.size(), 0, h.vertexCount, 0, h.indexCount};
-    h.partCount = 1;
-    h.partOfs = Append(img, &part, 1);
-    snprintf(h.textures[0], MESHF_NameSize, "%s", "TEX_BLOCK");
-    MeshPickHeader ph{};
-    h.pickOfs = Append(img, &ph, 1);
-    ph.pointCount = (uint32_t)pts.size();
-    ph.pointOfs = Append(img, pts.data(), pts.size()) - h.pickOfs;
-    ph.triangleCount = (uint32_t)pt.size();
-    ph.triangleOfs = Append(img, pt.data(), pt.size()) - h.pickOfs;
-    memcpy(img.data() + h.pickOfs, &ph, sizeof ph);
-    memcpy(img.data(), &h, sizeof h);
-    return img;
-}
+std::vector<uint8_t> BlockMesh() { return TEST_MeshImage(BlockCube(), "TEX_BLOCK", true); }
 
 // ---- The fixture: a 5 x 4 board, every column in the shape ----
 

@@ -27,6 +27,7 @@
 #include "render/material.h"
 #include "render/mesh.h"
 #include "scene/object.h"
+#include "mesh_fixture.h"
 #include "render_fixture.h"
 
 namespace {
@@ -579,30 +580,7 @@ std::vector<std::vector<uint8_t>> g_images;   // meshes are used in place: keep 
 // A one-triangle mesh image.
 std::vector<uint8_t> TinyMesh()
 {
-    std::vector<uint8_t> img(sizeof(MeshHeader), 0);
-    auto put = [&](const void* p, size_t n) {
-        while (img.size() % 4) img.push_back(0);
-        uint32_t at = (uint32_t)img.size();
-        img.resize(img.size() + n);
-        memcpy(img.data() + at, p, n);
-        return at;
-    };
-    MeshHeader h{};
-    memcpy(h.magic, MESHF_Magic, 3);
-    h.version = MESHF_Version;
-    MeshVertex v[3] = {{0, 0, 0, 0, 0, 1, 0xFF808080u, 0, 0}, {1, 0, 0, 0, 0, 1, 0xFF808080u, 1, 0},
-                       {0, 1, 0, 0, 0, 1, 0xFF808080u, 0, 1}};
-    uint16_t idx[3] = {0, 1, 2};
-    h.vertexCount = 3;
-    h.vertexOfs = put(v, sizeof v);
-    h.indexCount = 3;
-    h.indexOfs = put(idx, sizeof idx);
-    MeshPart part{0, 1, 0, 3, 0, 3};
-    h.partCount = 1;
-    h.partOfs = put(&part, sizeof part);
-    snprintf(h.textures[0], MESHF_NameSize, "%s", "TEX_OBJ");
-    memcpy(img.data(), &h, sizeof h);
-    return img;
+    return TEST_MeshImage({TEST_Tri{Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 1, 0}}}, "TEX_OBJ", false);
 }
 
 int LoadMesh(const char* name)

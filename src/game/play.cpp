@@ -33,8 +33,7 @@ void ResetLevelState()
     ARC_ResetLevel();
     MATCH_GemClears = 0;
     MATCH_Delay = 0.1f;
-    BLK_ResetForLevel();
-    BLK_LandCooldown = 0.5f;
+    BLK_ResetForLevel();   // selection, queue, moves, landing-sound cooldown, the solid record
     LEV_TimeLeft = 0.0f;
     HUD_ResultFade = 0.0f;
     ODD_Rearm();
@@ -89,9 +88,6 @@ bool LVL_Start(int level, bool killAgain)
 
     BLK_SetColourModels();
     SPC_ResetLevel();
-    BLK_SolidRecord = Block{};
-    BLK_SolidRecord.type = BLK_BLOCK1;
-    BRD_Solid = &BLK_SolidRecord;
     ARC_NextColour = ARC_BagNext();
 
     if (BRD_TooBig()) return false;

@@ -291,7 +291,7 @@ void ABS_Tick()
         const int cell = CELL_IndexAt(a->object->position);
         if (cell < 0 || cell >= BRD_CellCount) continue;
         Block* victim = BRD_Cells[cell].block;
-        // The solid reference of a big block is shared by all its cells and has no object: it is
+        // BRD_Solid, which fills the extra cells of every big block, has no object: it is
         // never swallowed.
         if (!Eligible(victim) || victim == a || victim->type == BLK_ABSORB) continue;
         victim->removal = BLK_VANISH;

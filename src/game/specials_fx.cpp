@@ -7,8 +7,7 @@
 // Depends on game/specials (lists, storm state), game/block, game/board, game/blocktypes,
 // game/hud (pause), game/sfx, scene/object, render/material (quad batches), render/mesh,
 // app/clock (time, camera), core/input (pointer outside), core/settings (detail), core/math.
-// Limits: 128 drop shadows fading in at once; a block beyond that shows its shadow at once.
-// Decorative quads only go to materials of the PNCT or PCT kind.
+// Limits: decorative quads only go to materials of the PNCT or PCT kind.
 #include <cmath>
 #include <cstdio>
 
